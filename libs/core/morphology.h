@@ -1,0 +1,53 @@
+// From a Finnish word form to the headwords it can belong to.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "base/bytes.h"
+#include "base/error.h"
+#include "core/lexicon.h"
+#include "format/multi.h"
+#include "fstmap/map.h"
+
+namespace pnt {
+
+/// The inflection index, its multi table and the table of all headwords by EntryId.
+/// Headword strings live in one arena; results are views into it, valid while the
+/// Morphology lives (moving it keeps them valid).
+class Morphology {
+ public:
+  /// Opens inflections.fst ("invalid inflections.fst: FST error"), parses the multi table
+  /// (context "parsing inflections-multi.bin") and copies every headword of the lexicon
+  /// ("non-utf8 word in glosses.fst", cause: the UTF-8 error).
+  [[nodiscard]] static Result<Morphology> open(Bytes inflections_fst, Bytes inflections_multi,
+                                               const Lexicon& lexicon);
+
+  /// The headwords a target value names, in stored order. Errors: "base id {} out of range",
+  /// "multi base id {} out of range" and those of multi_ids.
+  [[nodiscard]] Result<std::vector<std::string_view>> resolve(std::uint32_t target) const;
+
+  /// The headwords of an exact form; empty when the form is unknown or cannot be resolved.
+  [[nodiscard]] std::vector<std::string_view> lemmas(std::string_view form) const;
+
+  [[nodiscard]] std::uint64_t form_count() const { return index_.len(); }
+  /// Forms starting with `prefix`, in byte order, with their target values.
+  [[nodiscard]] fst::Stream prefix_stream(std::string_view prefix) const {
+    return index_.prefix(prefix);
+  }
+
+  [[nodiscard]] std::size_t headword_count() const { return headword_ends_.size(); }
+  /// The headword with EntryId `id`; `id` must be below headword_count().
+  [[nodiscard]] std::string_view headword(EntryId id) const;
+
+ private:
+  Morphology(fst::Map index, MultiTable multi) : index_(index), multi_(std::move(multi)) {}
+
+  fst::Map index_;
+  MultiTable multi_;
+  std::vector<char> arena_;                   // all headwords back to back
+  std::vector<std::uint32_t> headword_ends_;  // end offset of headword i in arena_
+};
+
+}  // namespace pnt

@@ -1,0 +1,112 @@
+// The whole state of the screen, changed only by messages.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "core/expand.h"
+#include "core/layout.h"
+#include "core/lexicon.h"
+#include "core/morphology.h"
+#include "format/gloss.h"
+
+namespace pnt {
+
+inline constexpr std::size_t MAX_RESULTS = 100;
+/// Value of View::doc while the documents overlay is closed.
+inline constexpr std::uint8_t DOC_CLOSED = 0xFF;
+
+struct MatchRow {
+  std::string headword;
+  friend bool operator==(const MatchRow&, const MatchRow&) = default;
+};
+
+struct InflectionRow {
+  std::string form;
+  std::string headword;  ///< never equal to `form`
+  friend bool operator==(const InflectionRow&, const InflectionRow&) = default;
+};
+
+enum class Focus : std::uint8_t { Matches = 0, Inflections = 1 };
+
+struct InsertChar { char32_t c; };
+struct Backspace {};
+struct MoveSelection { std::int32_t delta; };
+struct ScrollEntry { std::int32_t delta; };
+struct Enter {};
+struct ToggleFocus {};
+struct SetFocus { bool inflections; };
+struct ToggleFullscreen {};
+struct SelectMatch { std::uint32_t index; };
+struct SelectInflection { std::uint32_t index; };
+struct SetQuery { std::string query; };
+struct ToggleDocuments {};
+struct CloseDocuments {};
+
+/// One input for View::update; the variant index is the message number.
+using Message = std::variant<InsertChar, Backspace, MoveSelection, ScrollEntry, Enter,
+                             ToggleFocus, SetFocus, ToggleFullscreen, SelectMatch,
+                             SelectInflection, SetQuery, ToggleDocuments, CloseDocuments>;
+
+/// Headwords that begin with `query`, at most `limit`, in byte order; empty for an empty query.
+[[nodiscard]] std::vector<MatchRow> search_matches(const Lexicon& lexicon, std::string_view query,
+                                                   std::size_t limit);
+
+/// Forms that begin with `query` with their headwords (views into the morphology), at most
+/// `limit` forms; unresolvable and non-UTF-8 forms are skipped.
+[[nodiscard]] std::vector<std::pair<std::string, std::vector<std::string_view>>>
+search_inflections(const Morphology& morphology, std::string_view query, std::size_t limit);
+
+/// The document after `doc` in the cycle License, Privacy, Sources, Verify; 1 for a value
+/// outside the table.
+[[nodiscard]] std::uint8_t next_document(std::uint8_t doc);
+
+/// Saturating move of a scroll offset by a delta.
+[[nodiscard]] std::uint16_t scroll_by(std::uint16_t offset, std::int32_t delta);
+
+/// The screen state. Only update() changes it, apart from the renderer lowering the two
+/// scroll offsets to what their content allows.
+class View {
+ public:
+  View(Lexicon lexicon, Morphology morphology, LayoutConfig layout);
+
+  /// Applies one message; cannot fail, and ignores what does not apply.
+  void update(Message message);
+
+  void run_search();
+  void refresh_entry();
+  void clear_entry();
+  void set_focus(bool inflections);
+
+  [[nodiscard]] ExpandContext context() const { return {lexicon, morphology}; }
+
+  Lexicon lexicon;
+  Morphology morphology;
+  std::uint64_t revision = 0;
+  std::string query;
+  std::vector<MatchRow> matches;
+  std::vector<std::vector<Expansion>> expansions;
+  std::vector<std::vector<Link>> links;
+  std::vector<std::vector<Expansion>> kept_expansions;
+  std::vector<InflectionRow> inflections;
+  std::optional<std::string> entry_word;
+  std::optional<Entry> entry;
+  std::optional<std::string> kept_word;
+  std::optional<Entry> kept_entry;
+  std::uint16_t doc_scroll = 0;
+  std::uint8_t doc = DOC_CLOSED;
+  std::uint32_t match_sel = 0;
+  std::uint32_t infl_sel = 0;
+  LayoutConfig layout;
+  std::uint16_t entry_scroll = 0;
+  bool no_results = false;
+  bool fullscreen = false;
+  Focus focus = Focus::Matches;
+};
+
+}  // namespace pnt

@@ -1,0 +1,1 @@
+#include "fstmap/builder.h"
