@@ -1,0 +1,33 @@
+// The layout file functions with their two locations passed in, so tests can aim them at
+// temporary folders instead of the real program directory and home.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/layout.h"
+
+namespace pnt::detail {
+
+/// The whole file as text when it is a readable regular file holding valid UTF-8, else nothing.
+[[nodiscard]] std::optional<std::string> read_layout_text(const std::filesystem::path& path);
+
+/// Replaces the file's content with `text` through a temporary file and a rename, so the file
+/// is either old or new, never partly written; returns whether it succeeded.
+[[nodiscard]] bool write_file_atomically(const std::filesystem::path& path, std::string_view text);
+
+/// `load_layout` with the two locations given.
+[[nodiscard]] LayoutConfig load_layout_from(const std::optional<std::filesystem::path>& beside,
+                                            const std::filesystem::path& home);
+
+/// `save_layout` with the two locations given.
+void save_layout_to(const LayoutConfig& layout,
+                    const std::optional<std::filesystem::path>& beside,
+                    const std::filesystem::path& home);
+
+/// `layout_path_in_home` for a given value of HOME (nothing when unset).
+[[nodiscard]] std::filesystem::path layout_path_for_home(const char* home);
+
+}  // namespace pnt::detail
