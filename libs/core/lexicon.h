@@ -1,7 +1,9 @@
 // The loaded dictionary: headword index plus gloss store.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,12 +29,23 @@ class GlossStore {
   [[nodiscard]] std::optional<Entry> entry_at(EntryOffset offset) const;
 
   [[nodiscard]] const std::vector<std::string>& pos_names() const { return pos_names_; }
-  [[nodiscard]] Bytes payload() const { return {payload_.data(), payload_.size()}; }
+  [[nodiscard]] Bytes payload() const { return {payload_.get(), payload_size_}; }
+
+  GlossStore(GlossStore&&) noexcept = default;
+  GlossStore& operator=(GlossStore&&) noexcept = default;
+  GlossStore(const GlossStore& other);
+  GlossStore& operator=(const GlossStore& other);
+  ~GlossStore() = default;
 
  private:
+  GlossStore() = default;
+
   std::vector<std::string> pos_names_;
   std::vector<std::string_view> pos_views_;  // views of pos_names_, for decode_entry
-  std::vector<std::uint8_t> payload_;
+  // Not a vector: the record area is written once by the decompressor, so zero-filling it
+  // first would only cost time.
+  std::unique_ptr<std::uint8_t[]> payload_;
+  std::size_t payload_size_ = 0;
 };
 
 /// Headword index (used in place) and gloss store.

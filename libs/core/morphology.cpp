@@ -1,1 +1,91 @@
 #include "core/morphology.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "base/utf8.h"
+
+namespace pnt {
+
+Result<Morphology> Morphology::open(Bytes inflections_fst, Bytes inflections_multi,
+                                    const Lexicon& lexicon) {
+  Result<fst::Map> index = fst::Map::open(inflections_fst);
+  if (!index) {
+    return fail("invalid inflections.fst: " + index.error().message());
+  }
+  Result<MultiTable> multi = parse_multi(inflections_multi);
+  if (!multi) {
+    return fail(std::move(multi.error()).context("parsing inflections-multi.bin"));
+  }
+  multi->offsets.shrink_to_fit();
+
+  Morphology morphology(*index, std::move(*multi));
+  // The footer's key count comes from the data, and a damaged one must not reserve gigabytes:
+  // the reservation is capped by the map's size (a rough bound, as shared suffixes let a map
+  // hold more keys than bytes), and the tables still grow if they have to.
+  const std::uint64_t expected = std::min<std::uint64_t>(
+      lexicon.headword_count(), lexicon.index().bytes().size());
+  morphology.headword_ends_.reserve(static_cast<std::size_t>(expected));
+  // About a dozen bytes per headword in a real lexicon; the arena grows if needed.
+  morphology.arena_.reserve(static_cast<std::size_t>(expected) * 12);
+
+  fst::Stream stream = lexicon.stream();
+  while (stream.next()) {
+    const Bytes key = stream.key();
+    if (std::optional<Utf8Fault> fault = find_utf8_fault(key)) {
+      return fail("non-utf8 word in glosses.fst", utf8_error(*fault));
+    }
+    if (key.size() > std::numeric_limits<std::uint32_t>::max() - morphology.arena_.size()) {
+      return fail("headword table too large");
+    }
+    morphology.arena_.insert(morphology.arena_.end(), key.begin(), key.end());
+    morphology.headword_ends_.push_back(static_cast<std::uint32_t>(morphology.arena_.size()));
+  }
+  return morphology;
+}
+
+std::string_view Morphology::headword(EntryId id) const {
+  const std::uint32_t start = id == 0 ? 0 : headword_ends_[id - 1];
+  return {arena_.data() + start, headword_ends_[id] - start};
+}
+
+Result<std::vector<std::string_view>> Morphology::resolve(std::uint32_t target) const {
+  if ((target & MULTI_FLAG) == 0) {
+    if (target >= headword_count()) {
+      return fail("base id " + std::to_string(target) + " out of range");
+    }
+    return std::vector<std::string_view>{headword(target)};
+  }
+  Result<std::vector<EntryId>> ids = multi_ids(multi_.body, multi_.offsets, target & ~MULTI_FLAG);
+  if (!ids) {
+    return fail(std::move(ids.error()));
+  }
+  std::vector<std::string_view> words;
+  words.reserve(ids->size());
+  for (const EntryId id : *ids) {
+    if (id >= headword_count()) {
+      return fail("multi base id " + std::to_string(id) + " out of range");
+    }
+    words.push_back(headword(id));
+  }
+  return words;
+}
+
+std::vector<std::string_view> Morphology::lemmas(std::string_view form) const {
+  const std::optional<std::uint64_t> value = index_.get(form);
+  if (!value) {
+    return {};
+  }
+  Result<std::vector<std::string_view>> words =
+      resolve(static_cast<std::uint32_t>(*value & 0xFFFF'FFFFU));
+  // An unresolvable form counts as unknown: lookups never report errors.
+  if (!words) {
+    return {};
+  }
+  return std::move(*words);
+}
+
+}  // namespace pnt
