@@ -1,1 +1,306 @@
 #include "core/legal.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/utf8.h"
+
+namespace pnt {
+namespace {
+
+constexpr std::string_view LICENSE_BODY = R"(Pohjantuulikko License Agreement
+================================
+
+Pohjantuulikko is an offline Finnish-English dictionary for the text
+terminal. This agreement says on which terms you may use, copy, change and
+pass on the program and the dictionary data compiled into it.
+
+1. The program
+
+The program's own code is free software: you can redistribute it and/or
+modify it under the terms of the GNU General Public License as published by
+the Free Software Foundation, either version 3 of the License, or (at your
+option) any later version (GPL-3.0-or-later). The full text of that licence
+comes with the source code in the file LICENSE.
+
+2. The dictionary data
+
+The dictionary data inside the program is not the project's own work. It
+keeps the licences of the works it was derived from:
+
+  - The headwords and their English meanings (the glosses) come from the
+    FreeDict Finnish-English and English-Finnish dictionaries, which are
+    licensed under Creative Commons Attribution-ShareAlike 3.0 Unported
+    (CC BY-SA 3.0).
+  - The index of inflected word forms was derived from voikko-fi, which is
+    licensed under the GNU General Public License version 2 or (at your
+    option) any later version (GPL-2.0-or-later).
+
+The document "Attribution and Data Sources", also shown in this overlay,
+names the authors and says what was derived from what.
+
+3. Redistribution
+
+You may give copies of the program to others, changed or unchanged, as long
+as you keep to all of these licences:
+
+  - Offer the complete corresponding source code with the program, as the
+    GNU GPL version 3 requires. The form index is used under the "any later
+    version" option of its licence, so version 3 covers it as well.
+  - Keep the attribution of the dictionary data, and state that the glosses
+    are available under CC BY-SA 3.0. If you change them and share the
+    result, share your changes under the same licence.
+  - Keep this agreement and the other documents of this overlay in the
+    program.
+
+4. No warranty
+
+The program and its data are provided "as is", without warranty of any
+kind, express or implied, including the implied warranties of
+merchantability and fitness for a particular purpose. The meanings come
+from community-made dictionaries and may be incomplete or wrong. The authors
+and copyright holders are not liable for any damages arising from the use
+of the program or the inability to use it, as sections 15 and 16 of the
+GNU GPL version 3 set out in full.
+)";
+
+constexpr std::string_view PRIVACY_BODY = R"(Privacy Policy
+==============
+
+Pohjantuulikko works entirely on your own computer. This policy lists
+everything the program reads and writes.
+
+What the program stores
+
+The only file the program writes is its layout file, "pohjantuulikko.toml".
+It holds two numbers: the width of the left column and the height of the
+matches list, both in percent, as you set them by dragging the pane borders
+with the mouse. The file is written when you release the mouse button after
+such a drag, and at no other time. It is kept in one of two places:
+
+  - beside the program file, when you may write to that directory;
+  - otherwise in your home directory, under .config/pohjantuulikko.
+
+At start the program reads the layout file from the same places, in the
+same order. You may delete the file at any time; the program then uses its
+default layout.
+
+What the program does not do
+
+  - It opens no network connection of any kind.
+  - It sends no telemetry, usage statistics or error reports.
+  - It keeps no history. What you type stays in memory only while the
+    program runs and is gone when it ends.
+  - It reads no other files. The dictionary is compiled into the program
+    itself, so no data files are looked for or opened.
+  - It writes no other files: no logs, no caches, no temporary files
+    beyond the one it renames into place when it saves the layout.
+
+Besides the layout file, the program looks only at the terminal it runs in,
+at its own location on disk (to find the layout file beside it) and at the
+HOME environment variable (to find your home directory).
+
+Changes
+
+If a later version of the program changes any of this, its Privacy Policy
+will say so.
+)";
+
+constexpr std::string_view SOURCES_BODY = R"(Attribution and Data Sources
+============================
+
+Pohjantuulikko carries a Finnish-English dictionary compiled into the
+program. It was built from the works below, and we thank their authors.
+Each keeps its own licence, and what was derived from it carries that
+licence on.
+
+FreeDict Finnish-English and English-Finnish dictionaries
+
+  Copyright 2000-2022 FreeDict contributors.
+  License: Creative Commons Attribution-ShareAlike 3.0 Unported
+  (CC-BY-SA-3.0).
+  Created automatically by WikDict; base data from Wiktionary.org via
+  DBnary. Maintainer and publisher: Karl Bartel.
+
+voikko-fi, the Finnish morphology of the Voikko project
+
+  Copyright (C) 2005-2008 Hannu Väisänen, Harri Pitkänen and contributors.
+  Copyright 2006-2022 Hannu Väisänen, Harri Pitkänen, Teemu Likonen and
+  others. Contributors include Harri Järvi, Tero Kuparinen, Kalle Lampila,
+  Teemu Likonen, Harri Pitkänen, Reijo Tomperi and Hannu Väisänen.
+  License: GNU General Public License version 2 or (at your option) any
+  later version (GPL-2.0-or-later).
+  Its vocabulary draws on Hunspell-fi, Finnish ispell and Finnish myspell
+  (GPL) and on the Kotus list of words in modern Finnish, version 1 (LGPL).
+
+libvoikko
+
+  Used only while the data was built; it is not part of the program.
+  License: GNU General Public License version 2 or later.
+
+What was derived from what
+
+  - Headwords and their meanings come from the FreeDict dictionaries: the
+    Finnish-English entries, merged with the English-Finnish entries
+    turned around so that their Finnish words become headwords.
+  - The inflected forms, and the notes saying which form of a headword a
+    word is, were generated with voikko-fi's morphology and confirmed with
+    libvoikko.
+
+So the glosses shown in the entry pane are licensed under CC BY-SA 3.0, and
+the index of inflected forms under GPL-2.0-or-later. The "Pohjantuulikko
+License Agreement" explains what this means when you pass the program on.
+)";
+
+constexpr std::string_view VERIFY_BODY = R"(Verifying Your Download
+=======================
+
+Every release of Pohjantuulikko is published together with a list of
+SHA-256 checksums, the file SHA256SUMS. Checking your download against it
+shows that the file arrived complete and unchanged.
+
+1. Download the program file and SHA256SUMS from the project's release
+   page into the same directory.
+
+2. In that directory, run:
+
+     sha256sum -c SHA256SUMS --ignore-missing
+
+   This checks every file named in SHA256SUMS that you have downloaded and
+   prints its name followed by "OK" when it matches.
+
+3. Or compute the checksum of one file yourself:
+
+     sha256sum FILE
+
+   and compare the 64 hexadecimal characters it prints, by eye, with the
+   line for that file in SHA256SUMS. Every character must be the same.
+
+If the checksums do not match
+
+  - Do not run the program.
+  - Delete the file and download it again from the project's release page,
+    not from a mirror or from a copy someone passed on to you.
+  - If the new copy does not match either, report it through the project's
+    release page, naming the file, where you got it and the checksum you
+    computed.
+
+A checksum shows only that your copy matches the published list, so take
+SHA256SUMS itself from the project's release page and nowhere else.
+)";
+
+bool is_white_space(char32_t c) {
+  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+         c == 0x205F || c == 0x3000;
+}
+
+// Byte length of the leading run of white space.
+std::size_t white_space_prefix(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t next = pos;
+    if (!is_white_space(decode_utf8(text, next))) {
+      break;
+    }
+    pos = next;
+  }
+  return pos;
+}
+
+// The words of a line without its indent, split at runs of white space.
+std::vector<std::string_view> split_words(std::string_view text) {
+  std::vector<std::string_view> words;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    pos += white_space_prefix(text.substr(pos));
+    const std::size_t start = pos;
+    while (pos < text.size()) {
+      std::size_t next = pos;
+      if (is_white_space(decode_utf8(text, next))) {
+        break;
+      }
+      pos = next;
+    }
+    if (pos > start) {
+      words.push_back(text.substr(start, pos - start));
+    }
+  }
+  return words;
+}
+
+void wrap_line(std::string_view line, std::size_t width, std::vector<std::string>& out) {
+  const std::size_t indent_bytes = white_space_prefix(line);
+  const std::string_view rest = line.substr(indent_bytes);
+  if (rest.empty()) {
+    out.emplace_back();
+    return;
+  }
+  std::string_view indent = line.substr(0, indent_bytes);
+  // An indent that leaves no room for a character beside it is dropped for this line.
+  if (char_count(indent) + 1 >= width) {
+    indent = {};
+  }
+  const std::size_t iw = char_count(indent);
+  std::string current(indent);
+  std::size_t col = iw;
+  for (std::string_view word : split_words(rest)) {
+    std::size_t ww = char_count(word);
+    if (col > iw) {
+      if (col + 1 + ww <= width) {
+        current += ' ';
+        current += word;
+        col += 1 + ww;
+        continue;
+      }
+      out.push_back(std::move(current));
+      current.assign(indent);
+      col = iw;
+    }
+    if (col + ww <= width) {
+      current += word;
+      col += ww;
+      continue;
+    }
+    // Too long for any line: cut it into pieces that fill the room beside the indent.
+    while (ww + iw > width) {
+      const std::size_t piece = prefix_bytes(word, width - iw);
+      current += word.substr(0, piece);
+      out.push_back(std::move(current));
+      current.assign(indent);
+      word.remove_prefix(piece);
+      ww = char_count(word);
+    }
+    current += word;
+    col = iw + ww;
+  }
+  out.push_back(std::move(current));
+}
+
+}  // namespace
+
+const std::array<Document, 4> DOCUMENTS = {{
+    {.label = "License", .title = "Pohjantuulikko License Agreement", .body = LICENSE_BODY},
+    {.label = "Privacy", .title = "Privacy Policy", .body = PRIVACY_BODY},
+    {.label = "Sources", .title = "Attribution and Data Sources", .body = SOURCES_BODY},
+    {.label = "Verify", .title = "Verifying Your Download", .body = VERIFY_BODY},
+}};
+
+std::vector<std::string> wrap_document(std::string_view text, std::size_t width) {
+  const std::size_t w = width < 1 ? 1 : width;
+  std::vector<std::string> out;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+    if (end != std::string_view::npos && line.ends_with('\r')) {
+      line.remove_suffix(1);
+    }
+    wrap_line(line, w, out);
+  }
+  return out;
+}
+
+}  // namespace pnt
