@@ -1,1 +1,309 @@
 #include "fstmap/map.h"
+
+#include <cstddef>
+#include <string>
+
+#include "fstmap/format_internal.h"
+
+namespace pnt::fst {
+namespace {
+
+using detail::Node;
+
+constexpr std::uint64_t HEADER_SIZE = 16;
+constexpr std::uint64_t MIN_SIZE = 36;
+constexpr std::uint64_t INDEX_SIZE = 256;
+
+// Reads `width` bytes little-endian at `at`. Only called for ranges that decode() has already
+// checked against the node area, which is what keeps the hot path free of per-byte checks.
+inline std::uint64_t packed(const std::uint8_t* data, std::uint64_t at, unsigned width) {
+  std::uint64_t value = 0;
+  const std::uint8_t* p = data + static_cast<std::size_t>(at);
+  for (unsigned i = width; i-- > 0;) {
+    value = (value << 8) | p[i];
+  }
+  return value;
+}
+
+}  // namespace
+
+Result<Map> Map::open(Bytes bytes) {
+  const std::uint64_t size = bytes.size();
+  if (size < MIN_SIZE) {
+    return fail("FST error");
+  }
+  const std::uint64_t version = *read_uint_le(bytes, 0, 8);
+  if (version == 0 || version > VERSION) {
+    return fail("FST error");
+  }
+  const std::uint64_t footer_end = version >= 3 ? size - 4 : size;
+  const std::uint64_t root = *read_uint_le(bytes, footer_end - 8, 8);
+  const std::uint64_t len = *read_uint_le(bytes, footer_end - 16, 8);
+  // Only the map of the empty key alone has its root at 0, and then nothing but the header and
+  // the footer is there.
+  const std::uint64_t empty_root_size = version >= 3 ? MIN_SIZE : MIN_SIZE - 4;
+  if (root == 0 && size != empty_root_size) {
+    return fail("FST error");
+  }
+  return Map(bytes, version, len, root, footer_end - 16);
+}
+
+bool Map::decode(std::uint64_t address, Node& node) const {
+  node = Node{};
+  if (address == 0) {
+    node.is_final = true;
+    return true;
+  }
+  if (address < HEADER_SIZE || address >= area_end_) {
+    return false;
+  }
+  const std::uint8_t* data = bytes_.data();
+  // Bytes of the node below the state byte that may still be used.
+  const std::uint64_t room = address - HEADER_SIZE;
+  const std::uint8_t state = data[address];
+  const unsigned kind = state >> 6;
+  if (kind >= 2) {
+    node.is_one = true;
+    node.count = 1;
+    const unsigned common = state & 63U;
+    std::uint64_t below = 0;  // bytes used below the state byte so far
+    if (common != 0) {
+      node.one_input = COMMON_INPUTS[common - 1];
+    } else {
+      if (room < 1) {
+        return false;
+      }
+      node.one_input = data[address - 1];
+      below = 1;
+    }
+    if (kind == 3) {
+      // One-transition-next: the target is whatever node ends right below this one.
+      node.first = address - below;
+      node.one_target = node.first - 1;
+      return true;
+    }
+    if (room < below + 1) {
+      return false;
+    }
+    const std::uint64_t pack_at = address - below - 1;
+    const unsigned delta_width = data[pack_at] >> 4;
+    const unsigned output_width = data[pack_at] & 15U;
+    if (delta_width > 8 || output_width > 8 || room < below + 1 + delta_width + output_width) {
+      return false;
+    }
+    node.first = pack_at - delta_width - output_width;
+    const std::uint64_t delta = packed(data, pack_at - delta_width, delta_width);
+    node.one_output = packed(data, node.first, output_width);
+    if (delta > node.first) {
+      return false;
+    }
+    node.one_target = delta == 0 ? 0 : node.first - delta;
+    return true;
+  }
+
+  node.is_final = (state & 64U) != 0;
+  std::uint64_t count = state & 63U;
+  std::uint64_t pack_at = address - 1;
+  if (count == 0) {
+    if (room < 1) {
+      return false;
+    }
+    count = data[address - 1];
+    if (count == 1) {
+      count = 256;  // a count of 1 always goes in the state byte, so 1 here stands for 256
+    }
+    pack_at = address - 2;
+  }
+  if (pack_at < HEADER_SIZE) {
+    return false;
+  }
+  const unsigned delta_width = data[pack_at] >> 4;
+  const unsigned output_width = data[pack_at] & 15U;
+  if (delta_width > 8 || output_width > 8) {
+    return false;
+  }
+  const std::uint64_t index = (version_ >= 2 && count > 32) ? INDEX_SIZE : 0;
+  const std::uint64_t need = index + count * (1 + delta_width + output_width) +
+                             (node.is_final ? output_width : 0);
+  if (pack_at - HEADER_SIZE < need) {
+    return false;
+  }
+  node.count = static_cast<std::uint32_t>(count);
+  node.delta_width = static_cast<std::uint8_t>(delta_width);
+  node.output_width = static_cast<std::uint8_t>(output_width);
+  node.index = index != 0 ? pack_at - INDEX_SIZE : 0;
+  node.inputs = pack_at - index - 1;
+  node.deltas = pack_at - index - count;
+  node.outputs = node.deltas - count * delta_width;
+  node.first = pack_at - need;
+  if (node.is_final && output_width != 0) {
+    node.final_output = packed(data, node.first, output_width);
+  }
+  return true;
+}
+
+bool Map::transition(const Node& node, std::uint32_t i, std::uint8_t& input,
+                     std::uint64_t& output, std::uint64_t& target) const {
+  if (node.is_one) {
+    input = node.one_input;
+    output = node.one_output;
+    target = node.one_target;
+    return true;
+  }
+  const std::uint8_t* data = bytes_.data();
+  input = data[static_cast<std::size_t>(node.inputs - i)];
+  const unsigned dw = node.delta_width;
+  const unsigned ow = node.output_width;
+  const std::uint64_t delta = packed(data, node.deltas - (std::uint64_t{i} + 1) * dw, dw);
+  output = ow == 0 ? 0 : packed(data, node.outputs - (std::uint64_t{i} + 1) * ow, ow);
+  if (delta > node.first) {
+    return false;
+  }
+  target = delta == 0 ? 0 : node.first - delta;
+  return true;
+}
+
+bool Map::find(const Node& node, std::uint8_t byte, std::uint64_t& output,
+               std::uint64_t& target) const {
+  if (node.is_one) {
+    if (node.one_input != byte) {
+      return false;
+    }
+    output = node.one_output;
+    target = node.one_target;
+    return true;
+  }
+  const std::uint8_t* data = bytes_.data();
+  std::uint32_t i = 0;
+  if (node.index != 0) {
+    i = data[static_cast<std::size_t>(node.index + byte)];
+    if (i >= node.count) {
+      return false;
+    }
+  } else {
+    // Inputs are sorted and stored with transition 0 nearest the state byte.
+    const std::uint8_t* inputs = data + static_cast<std::size_t>(node.inputs);
+    const std::uint32_t count = node.count;
+    while (i < count && *(inputs - i) < byte) {
+      ++i;
+    }
+    if (i == count || *(inputs - i) != byte) {
+      return false;
+    }
+  }
+  std::uint8_t input = 0;
+  return transition(node, i, input, output, target);
+}
+
+std::optional<std::uint64_t> Map::get(Bytes key) const {
+  Node node;
+  if (!decode(root_, node)) {
+    return std::nullopt;
+  }
+  std::uint64_t acc = 0;
+  for (const std::uint8_t byte : key) {
+    std::uint64_t output = 0;
+    std::uint64_t target = 0;
+    if (!find(node, byte, output, target) || !decode(target, node)) {
+      return std::nullopt;
+    }
+    acc += output;
+  }
+  if (!node.is_final) {
+    return std::nullopt;
+  }
+  return acc + node.final_output;
+}
+
+Stream Map::stream() const { return Stream(*this, Bytes{}); }
+
+Stream Map::prefix(Bytes prefix) const { return Stream(*this, prefix); }
+
+Stream Map::prefix(std::string_view prefix) const { return Stream(*this, as_bytes(prefix)); }
+
+Result<void> Map::verify() const {
+  if (version_ < 3) {
+    return fail("version " + std::to_string(version_) + " map has no checksum");
+  }
+  const std::size_t body = bytes_.size() - 4;
+  const std::uint64_t stored = *read_uint_le(bytes_, body, 4);
+  const std::uint32_t computed = masked_crc32c(bytes_.first(body));
+  if (stored != computed) {
+    return fail("checksum mismatch: stored " + std::to_string(stored) + ", computed " +
+                std::to_string(computed));
+  }
+  return {};
+}
+
+Stream::Stream(const Map& map, Bytes prefix) : map_(map), left_(map.len()) {
+  key_.assign(prefix.begin(), prefix.end());
+  Node node;
+  if (!map_.decode(map_.root_, node)) {
+    done_ = true;
+    return;
+  }
+  std::uint64_t acc = 0;
+  for (const std::uint8_t byte : prefix) {
+    std::uint64_t output = 0;
+    std::uint64_t target = 0;
+    if (!map_.find(node, byte, output, target) || !map_.decode(target, node)) {
+      done_ = true;
+      return;
+    }
+    acc += output;
+  }
+  if (node.is_final) {
+    pending_ = acc + node.final_output;
+  }
+  stack_.push_back(Frame{node, acc, 0});
+}
+
+bool Stream::next() {
+  if (done_) {
+    return false;
+  }
+  if (left_ == 0) {
+    done_ = true;
+    return false;
+  }
+  if (pending_) {
+    value_ = *pending_;
+    pending_.reset();
+    --left_;
+    return true;
+  }
+  while (!stack_.empty()) {
+    Frame& top = stack_.back();
+    if (top.next == top.node.count) {
+      stack_.pop_back();
+      if (!stack_.empty()) {
+        key_.pop_back();
+      }
+      continue;
+    }
+    std::uint8_t input = 0;
+    std::uint64_t output = 0;
+    std::uint64_t target = 0;
+    Frame child;
+    if (!map_.transition(top.node, top.next, input, output, target) ||
+        !map_.decode(target, child.node)) {
+      break;
+    }
+    ++top.next;
+    child.acc = top.acc + output;
+    key_.push_back(input);
+    const bool emit = child.node.is_final;
+    const std::uint64_t value = child.acc + child.node.final_output;
+    stack_.push_back(child);
+    if (emit) {
+      value_ = value;
+      --left_;
+      return true;
+    }
+  }
+  done_ = true;
+  stack_.clear();
+  return false;
+}
+
+}  // namespace pnt::fst
