@@ -1,1 +1,325 @@
 #include "core/view.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+#include "base/utf8.h"
+
+namespace pnt {
+namespace {
+
+constexpr std::uint8_t DOC_COUNT = 4;
+
+template <class... Fs>
+struct Overloaded : Fs... {
+  using Fs::operator()...;
+};
+template <class... Fs>
+Overloaded(Fs...) -> Overloaded<Fs...>;
+
+// The selection moved by `delta` and clamped into a list of `size` rows (size > 0). Computed
+// wide so that an unchecked index from a click cannot overflow.
+std::uint32_t moved_selection(std::uint32_t selection, std::int32_t delta, std::size_t size) {
+  const std::int64_t moved = static_cast<std::int64_t>(selection) + delta;
+  const auto last = static_cast<std::int64_t>(size) - 1;
+  return static_cast<std::uint32_t>(std::clamp<std::int64_t>(moved, 0, last));
+}
+
+void leave_fullscreen(View& view) {
+  if (view.fullscreen) {
+    view.fullscreen = false;
+    view.entry_scroll = 0;
+  }
+}
+
+// While the documents overlay is open only scrolling, switching and closing apply.
+void update_overlay(View& view, const Message& message) {
+  std::visit(Overloaded{
+                 [&](const MoveSelection& m) { view.doc_scroll = scroll_by(view.doc_scroll, m.delta); },
+                 [&](const ScrollEntry& m) { view.doc_scroll = scroll_by(view.doc_scroll, m.delta); },
+                 [&](const ToggleFocus&) {
+                   view.doc = next_document(view.doc);
+                   view.doc_scroll = 0;
+                 },
+                 [&](const ToggleDocuments&) { view.doc = DOC_CLOSED; },
+                 [&](const CloseDocuments&) { view.doc = DOC_CLOSED; },
+                 [](const auto&) {},
+             },
+             message);
+}
+
+void move_selection(View& view, std::int32_t delta) {
+  if (view.fullscreen) {
+    view.entry_scroll = scroll_by(view.entry_scroll, delta);
+    return;
+  }
+  const bool on_matches = view.focus == Focus::Matches;
+  const std::size_t size = on_matches ? view.matches.size() : view.inflections.size();
+  if (size == 0) {
+    return;
+  }
+  std::uint32_t& selection = on_matches ? view.match_sel : view.infl_sel;
+  selection = moved_selection(selection, delta, size);
+  view.refresh_entry();
+}
+
+void enter(View& view) {
+  if (view.fullscreen) {
+    view.fullscreen = false;
+    view.entry_scroll = 0;
+    return;
+  }
+  if (view.focus == Focus::Inflections) {
+    if (view.infl_sel >= view.inflections.size()) {
+      return;
+    }
+    view.query = view.inflections[view.infl_sel].headword;
+    view.run_search();
+    return;
+  }
+  if (view.entry) {
+    view.kept_word = std::move(view.entry_word);
+    view.kept_entry = std::move(view.entry);
+    view.kept_expansions = std::move(view.expansions);
+  }
+  view.query.clear();
+  view.matches.clear();
+  view.clear_entry();
+  view.no_results = false;
+  view.entry_scroll = 0;
+  view.match_sel = 0;
+  view.inflections.clear();
+  view.focus = Focus::Matches;
+  view.infl_sel = 0;
+}
+
+}  // namespace
+
+std::vector<MatchRow> search_matches(const Lexicon& lexicon, std::string_view query,
+                                     std::size_t limit) {
+  std::vector<MatchRow> rows;
+  if (query.empty() || limit == 0) {
+    return rows;
+  }
+  rows.reserve(limit);
+  fst::Stream stream = lexicon.prefix_stream(query);
+  while (stream.next()) {
+    const std::string_view key = stream.key_text();
+    if (!is_utf8(key)) {
+      continue;
+    }
+    rows.push_back(MatchRow{std::string(key)});
+    if (rows.size() >= limit) {
+      break;
+    }
+  }
+  return rows;
+}
+
+std::vector<std::pair<std::string, std::vector<std::string_view>>> search_inflections(
+    const Morphology& morphology, std::string_view query, std::size_t limit) {
+  std::vector<std::pair<std::string, std::vector<std::string_view>>> forms;
+  if (query.empty() || limit == 0) {
+    return forms;
+  }
+  forms.reserve(limit);
+  fst::Stream stream = morphology.prefix_stream(query);
+  while (stream.next()) {
+    const std::string_view key = stream.key_text();
+    if (!is_utf8(key)) {
+      continue;
+    }
+    // A form whose target does not resolve is left out of the list, not reported.
+    auto headwords = morphology.resolve(static_cast<std::uint32_t>(stream.value()));
+    if (!headwords || headwords->empty()) {
+      continue;
+    }
+    forms.emplace_back(std::string(key), std::move(*headwords));
+    if (forms.size() >= limit) {
+      break;
+    }
+  }
+  return forms;
+}
+
+std::uint8_t next_document(std::uint8_t doc) {
+  if (doc >= DOC_COUNT) {
+    return 1;
+  }
+  return static_cast<std::uint8_t>((doc + 1) % DOC_COUNT);
+}
+
+std::uint16_t scroll_by(std::uint16_t offset, std::int32_t delta) {
+  constexpr std::uint32_t MAX = std::numeric_limits<std::uint16_t>::max();
+  // Only the low 16 bits of the magnitude count; negating in unsigned arithmetic keeps
+  // INT32_MIN defined.
+  const std::uint32_t magnitude =
+      (delta < 0 ? 0U - static_cast<std::uint32_t>(delta) : static_cast<std::uint32_t>(delta)) &
+      MAX;
+  if (delta >= 0) {
+    return static_cast<std::uint16_t>(std::min(MAX, offset + magnitude));
+  }
+  return static_cast<std::uint16_t>(offset > magnitude ? offset - magnitude : 0);
+}
+
+View::View(Lexicon lexicon_in, Morphology morphology_in, LayoutConfig layout_in)
+    : lexicon(std::move(lexicon_in)), morphology(std::move(morphology_in)), layout(layout_in) {}
+
+void View::update(Message message) {
+  ++revision;  // unsigned, so it wraps
+  if (doc != DOC_CLOSED) {
+    update_overlay(*this, message);
+    return;
+  }
+  std::visit(Overloaded{
+                 [&](const InsertChar& m) {
+                   leave_fullscreen(*this);
+                   append_utf8(query, m.c);
+                   run_search();
+                 },
+                 [&](const Backspace&) {
+                   leave_fullscreen(*this);
+                   query.resize(query.size() - last_char_bytes(query));
+                   run_search();
+                 },
+                 [&](const MoveSelection& m) { move_selection(*this, m.delta); },
+                 [&](const ScrollEntry& m) { entry_scroll = scroll_by(entry_scroll, m.delta); },
+                 [&](const Enter&) { enter(*this); },
+                 [&](const ToggleFocus&) {
+                   set_focus(focus == Focus::Matches && !inflections.empty());
+                 },
+                 [&](const SetFocus& m) { set_focus(m.inflections); },
+                 [&](const ToggleFullscreen&) {
+                   entry_scroll = 0;
+                   fullscreen = !fullscreen;
+                 },
+                 [&](const SelectMatch& m) {
+                   focus = Focus::Matches;
+                   match_sel = m.index;
+                   refresh_entry();
+                 },
+                 [&](const SelectInflection& m) {
+                   focus = Focus::Inflections;
+                   infl_sel = m.index;
+                   refresh_entry();
+                 },
+                 [&](SetQuery& m) {
+                   query = std::move(m.query);
+                   run_search();
+                 },
+                 [&](const ToggleDocuments&) {
+                   doc = 0;
+                   doc_scroll = 0;
+                 },
+                 [](const CloseDocuments&) {},
+             },
+             message);
+}
+
+void View::run_search() {
+  matches = search_matches(lexicon, query, MAX_RESULTS);
+  match_sel = 0;
+  inflections.clear();
+  if (!query.empty()) {
+    inflections.reserve(MAX_RESULTS);
+    // Rows are built form by form and the building stops at the row limit.
+    for (auto& [form, headwords] : search_inflections(morphology, query, MAX_RESULTS)) {
+      for (const std::string_view headword : headwords) {
+        if (inflections.size() >= MAX_RESULTS) {
+          break;
+        }
+        if (headword != form) {
+          inflections.push_back(InflectionRow{form, std::string(headword)});
+        }
+      }
+      if (inflections.size() >= MAX_RESULTS) {
+        break;
+      }
+    }
+  }
+  focus = Focus::Matches;
+  infl_sel = 0;
+  kept_word.reset();
+  kept_entry.reset();
+  kept_expansions.clear();
+  no_results = matches.empty() && inflections.empty() && !query.empty();
+  refresh_entry();
+}
+
+void View::refresh_entry() {
+  std::string key;
+  // Filled when choosing the key has already looked it up.
+  std::optional<std::optional<Entry>> looked_up;
+  if (focus == Focus::Inflections) {
+    if (infl_sel >= inflections.size()) {
+      clear_entry();
+      return;
+    }
+    key = inflections[infl_sel].headword;
+  } else if (match_sel < matches.size()) {
+    key = matches[match_sel].headword;
+  } else {
+    // No match row to show: read the whole query as one inflected form.
+    const std::vector<std::string_view> lemmas = morphology.lemmas(query);
+    if (lemmas.empty()) {
+      clear_entry();
+      return;
+    }
+    for (const std::string_view lemma : lemmas) {
+      if (auto found = lexicon.entry(lemma)) {
+        key = lemma;
+        looked_up.emplace(std::move(found));
+        break;
+      }
+    }
+    if (!looked_up) {
+      key = lemmas.front();
+      looked_up.emplace(std::nullopt);
+    }
+  }
+
+  const bool changed = !entry_word || *entry_word != key;
+  if (!changed && entry) {
+    // The same headword is still shown: nothing is looked up or recomputed, and the
+    // scroll offset stays.
+    return;
+  }
+  std::optional<Entry> found = looked_up ? std::move(*looked_up) : lexicon.entry(key);
+  if (!found) {
+    clear_entry();
+    entry_word = std::move(key);
+    if (changed) {
+      entry_scroll = 0;
+    }
+    return;
+  }
+  expansions = expand_entry(key, *found, context());
+  links = link_entry(key, *found, context());
+  entry_word = std::move(key);
+  entry = std::move(found);
+  if (changed) {
+    entry_scroll = 0;
+  }
+}
+
+void View::clear_entry() {
+  entry_word.reset();
+  entry.reset();
+  expansions.clear();
+  links.clear();
+}
+
+void View::set_focus(bool inflections_requested) {
+  if (inflections_requested && inflections.empty()) {
+    return;
+  }
+  const Focus requested = inflections_requested ? Focus::Inflections : Focus::Matches;
+  if (focus == requested) {
+    return;
+  }
+  focus = requested;
+  refresh_entry();
+}
+
+}  // namespace pnt
