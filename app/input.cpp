@@ -1,0 +1,208 @@
+#include "app/input.h"
+
+#include "core/layout.h"
+
+namespace pnt {
+namespace {
+
+bool with_inflections(const View& view) { return view.morphology.form_count() > 0; }
+
+Outcome apply(View& view, std::optional<Message> message) {
+  if (!message) {
+    return Outcome::Nothing;
+  }
+  view.update(std::move(*message));
+  return Outcome::Redraw;
+}
+
+Outcome dispatch_key(const KeyEvent& key, View& view) {
+  KeyAction action = map_key(key, view.doc != DOC_CLOSED);
+  if (action.quit) {
+    return Outcome::Quit;
+  }
+  return apply(view, std::move(action.message));
+}
+
+Outcome dispatch_mouse(const MouseEvent& mouse, View& view, ScreenMap& map) {
+  const bool left = mouse.button == MouseButton::Left;
+  switch (mouse.kind) {
+    case MouseKind::Press:
+      if (!left) {
+        return Outcome::Nothing;
+      }
+      if (begin_drag(map, view, mouse.column, mouse.row)) {
+        return Outcome::Nothing;
+      }
+      (void)apply(view, hit_test(map, view, mouse.column, mouse.row));
+      return Outcome::Redraw;
+    case MouseKind::Drag:
+      if (!left) {
+        return Outcome::Nothing;
+      }
+      return continue_drag(map, view, mouse.column, mouse.row) ? Outcome::Redraw
+                                                               : Outcome::Nothing;
+    case MouseKind::Release:
+      // Terminals report some releases without the button; a drag only ends with the left one.
+      if (mouse.button == MouseButton::Middle || mouse.button == MouseButton::Right) {
+        return Outcome::Nothing;
+      }
+      if (map.drag != DRAG_NONE) {
+        map.drag = DRAG_NONE;
+        save_layout(view.layout);
+      }
+      return Outcome::Nothing;
+    case MouseKind::WheelDown:
+      return apply(view, ScrollEntry{1});
+    case MouseKind::WheelUp:
+      return apply(view, ScrollEntry{-1});
+    case MouseKind::Move:
+    case MouseKind::WheelLeft:
+    case MouseKind::WheelRight:
+      return Outcome::Nothing;
+  }
+  return Outcome::Nothing;
+}
+
+}  // namespace
+
+KeyAction map_key(const KeyEvent& key, bool overlay_open) {
+  if (key.kind != KeyKind::Press) {
+    return {};
+  }
+  const auto quit_or_close = [overlay_open]() -> KeyAction {
+    if (overlay_open) {
+      return {false, CloseDocuments{}};
+    }
+    return {true, std::nullopt};
+  };
+  switch (key.key) {
+    case Key::Char:
+      if (!key.ctrl) {
+        return {false, InsertChar{key.ch}};
+      }
+      if (key.ch == U'c') {
+        return quit_or_close();
+      }
+      if (key.ch == U'f') {
+        return {false, ToggleFullscreen{}};
+      }
+      if (key.ch == U'l') {
+        return {false, ToggleDocuments{}};
+      }
+      return {};
+    case Key::Esc:
+      return quit_or_close();
+    case Key::Backspace:
+      return {false, Backspace{}};
+    case Key::Enter:
+      return {false, Enter{}};
+    case Key::Tab:
+      return {false, ToggleFocus{}};
+    case Key::Up:
+      return key.ctrl ? KeyAction{false, ScrollEntry{-1}} : KeyAction{false, MoveSelection{-1}};
+    case Key::Down:
+      return key.ctrl ? KeyAction{false, ScrollEntry{1}} : KeyAction{false, MoveSelection{1}};
+    case Key::Other:
+      return {};
+  }
+  return {};
+}
+
+Outcome dispatch(const Event& event, View& view, ScreenMap& map) {
+  if (const auto* key = std::get_if<KeyEvent>(&event)) {
+    return dispatch_key(*key, view);
+  }
+  if (const auto* mouse = std::get_if<MouseEvent>(&event)) {
+    return dispatch_mouse(*mouse, view, map);
+  }
+  if (std::holds_alternative<ResizeEvent>(event)) {
+    return Outcome::Redraw;
+  }
+  return Outcome::Nothing;  // focus changes and pastes
+}
+
+bool begin_drag(ScreenMap& map, View& view, std::uint16_t column, std::uint16_t row) {
+  if (view.fullscreen) {
+    map.drag = DRAG_NONE;
+    return false;
+  }
+  const std::optional<Separator> separator =
+      separator_at(view.layout, map.frame_area, with_inflections(view), column, row);
+  map.drag = separator ? static_cast<std::uint8_t>(*separator) : DRAG_NONE;
+  return separator.has_value();
+}
+
+bool continue_drag(ScreenMap& map, View& view, std::uint16_t column, std::uint16_t row) {
+  if (view.fullscreen) {
+    map.drag = DRAG_NONE;
+    return false;
+  }
+  if (map.drag == DRAG_NONE) {
+    return false;
+  }
+  const Separator separator =
+      map.drag == DRAG_VERTICAL ? Separator::Vertical : Separator::Horizontal;
+  apply_drag(view.layout, map.frame_area, with_inflections(view), separator, column, row);
+  return true;
+}
+
+std::optional<std::pair<std::uint16_t, std::uint16_t>> inner_cell(Rect area, std::uint16_t column,
+                                                                   std::uint16_t row) {
+  if (area.width < 2 || area.height < 2) {
+    return std::nullopt;
+  }
+  const std::uint32_t left = area.x + 1u;
+  const std::uint32_t right = static_cast<std::uint32_t>(area.x) + area.width - 1u;
+  const std::uint32_t top = area.y + 1u;
+  const std::uint32_t bottom = static_cast<std::uint32_t>(area.y) + area.height - 1u;
+  if (column < left || column >= right || row < top || row >= bottom) {
+    return std::nullopt;
+  }
+  return std::pair<std::uint16_t, std::uint16_t>(static_cast<std::uint16_t>(column - left),
+                                                 static_cast<std::uint16_t>(row - top));
+}
+
+std::optional<std::uint32_t> list_row_at(Rect area, std::uint16_t column, std::uint16_t row,
+                                         std::size_t length) {
+  const auto cell = inner_cell(area, column, row);
+  if (!cell || cell->second >= length) {
+    return std::nullopt;
+  }
+  return cell->second;
+}
+
+std::optional<Message> hit_test(const ScreenMap& map, const View& view, std::uint16_t column,
+                                std::uint16_t row) {
+  if (const auto i = list_row_at(map.matches_area, column, row, view.matches.size())) {
+    return SelectMatch{*i};
+  }
+  if (map.infl_area) {
+    if (const auto i = list_row_at(*map.infl_area, column, row, view.inflections.size())) {
+      return SelectInflection{*i};
+    }
+  }
+  if (const auto cell = inner_cell(map.entry_area, column, row)) {
+    const std::size_t line = static_cast<std::size_t>(cell->second) + view.entry_scroll;
+    const auto& spans = map.entry_rows.rows.click_spans;
+    if (line < spans.size()) {
+      for (const ClickSpan& span : spans[line]) {
+        if (span.start_col <= cell->first && cell->first < span.end_col) {
+          return SetQuery{span.target};
+        }
+      }
+    }
+  }
+  if (map.entry_area.height != 0 && row == map.entry_area.y &&
+      map.entry_area.contains(column, row)) {
+    return ToggleFullscreen{};
+  }
+  if (map.matches_area.contains(column, row)) {
+    return SetFocus{false};
+  }
+  if (map.infl_area && map.infl_area->contains(column, row)) {
+    return SetFocus{true};
+  }
+  return std::nullopt;
+}
+
+}  // namespace pnt

@@ -1,0 +1,272 @@
+#include "app/terminal.h"
+
+#define NCURSES_WIDECHAR 1
+#include <curses.h>
+#include <langinfo.h>
+#include <poll.h>
+#include <term.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <string_view>
+
+#include "app/decode.h"
+
+// <term.h> defines capability names as macros; none of them is used below by name.
+#undef lines
+#undef columns
+
+namespace pnt {
+namespace {
+
+constexpr std::string_view MOUSE_ON = "\033[?1000h\033[?1002h\033[?1003h\033[?1015h\033[?1006h";
+constexpr std::string_view MOUSE_OFF = "\033[?1006l\033[?1015l\033[?1003l\033[?1002l\033[?1000l";
+constexpr std::string_view CURSOR_SHOW = "\033[?25h";
+
+constexpr int K_CTRL_UP = KEY_MAX + 1;
+constexpr int K_CTRL_DOWN = KEY_MAX + 2;
+constexpr int K_SGR_MOUSE = KEY_MAX + 3;
+
+Error os_error(std::string_view what, int code) {
+  return Error(std::string(what), Error(std::strerror(code)));
+}
+
+// Writes straight to the descriptor, so that these bytes cannot overtake or trail what the
+// library has buffered.
+Result<void> write_all(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return std::unexpected(os_error("writing to the terminal", errno));
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return {};
+}
+
+// Everything the program shows is UTF-8; a non-UTF-8 locale would make the library drop
+// every non-ASCII character and the box lines.
+void use_utf8_locale() {
+  std::setlocale(LC_ALL, "");
+  if (std::string_view(nl_langinfo(CODESET)) != "UTF-8") {
+    std::setlocale(LC_CTYPE, "C.UTF-8");
+  }
+}
+
+bool no_color() {
+  const char* value = std::getenv("NO_COLOR");
+  return value != nullptr && value[0] != '\0';
+}
+
+}  // namespace
+
+struct CursesTerminal::State {
+  SCREEN* screen = nullptr;
+  bool open = false;
+  bool colors = false;
+  attr_t dark_gray_extra = A_NORMAL;  // when colour 8 is not available
+  int last_width = -1;
+  int last_height = -1;
+
+  [[nodiscard]] short pair_for(Color color) const {
+    return colors ? static_cast<short>(color) : 0;
+  }
+  [[nodiscard]] attr_t attrs_for(Style style) const {
+    attr_t attrs = A_NORMAL;
+    if ((style.attrs & ATTR_BOLD) != 0) {
+      attrs |= A_BOLD;
+    }
+    if ((style.attrs & ATTR_DIM) != 0) {
+      attrs |= A_DIM;
+    }
+    if ((style.attrs & ATTR_UNDERLINED) != 0) {
+      attrs |= A_UNDERLINE;
+    }
+    if ((style.attrs & ATTR_REVERSED) != 0) {
+      attrs |= A_REVERSE;
+    }
+    if (style.fg == Color::DarkGray && colors) {
+      attrs |= dark_gray_extra;
+    }
+    return attrs;
+  }
+};
+
+Result<std::unique_ptr<CursesTerminal>> CursesTerminal::open() {
+  if (isatty(STDIN_FILENO) == 0 || isatty(STDOUT_FILENO) == 0) {
+    return fail("standard input and output must be a terminal");
+  }
+  use_utf8_locale();
+  set_escdelay(25);
+  std::unique_ptr<CursesTerminal> terminal(new CursesTerminal());
+  terminal->state_ = std::make_unique<State>();
+  State& state = *terminal->state_;
+  state.screen = newterm(nullptr, stdout, stdin);
+  if (state.screen == nullptr) {
+    const char* term = std::getenv("TERM");
+    return fail("cannot use the terminal type \"" + std::string(term ? term : "") + "\"");
+  }
+  set_term(state.screen);
+  state.open = true;
+  raw();
+  noecho();
+  nonl();
+  keypad(stdscr, TRUE);
+  leaveok(stdscr, TRUE);
+  curs_set(0);
+
+  if (!no_color() && has_colors() && start_color() == OK && use_default_colors() == OK) {
+    state.colors = true;
+    short dark_gray = 8;
+    if (COLORS < 16) {
+      dark_gray = COLOR_BLACK;
+      state.dark_gray_extra = A_BOLD;
+    }
+    init_pair(static_cast<short>(Color::Cyan), COLOR_CYAN, -1);
+    init_pair(static_cast<short>(Color::DarkGray), dark_gray, -1);
+    init_pair(static_cast<short>(Color::Yellow), COLOR_YELLOW, -1);
+    init_pair(static_cast<short>(Color::Red), COLOR_RED, -1);
+  }
+
+  define_key("\033[1;5A", K_CTRL_UP);
+  define_key("\033[1;5B", K_CTRL_DOWN);
+  // Some entries bind the SGR mouse prefix to KEY_MOUSE, which would make the library parse
+  // the report itself; the program parses it, whatever the terminal type.
+  define_key("\033[<", 0);
+  define_key("\033[<", K_SGR_MOUSE);
+
+  // Flush what the library has queued (alternate screen, keypad mode, hidden cursor) before
+  // the mouse modes, which are written directly.
+  refresh();
+  std::fflush(stdout);
+  if (auto written = write_all(MOUSE_ON); !written) {
+    return std::unexpected(std::move(written.error()));
+  }
+  return terminal;
+}
+
+CursesTerminal::~CursesTerminal() {
+  if (state_ && state_->open) {
+    if (auto closed = close(); !closed) {
+      std::fprintf(stderr, "Failed to show the cursor: %s\n",
+                   closed.error().texts().back().c_str());
+    }
+  }
+}
+
+Rect CursesTerminal::size() {
+  const int width = std::max(getmaxx(stdscr), 0);
+  const int height = std::max(getmaxy(stdscr), 0);
+  return {0, 0, static_cast<std::uint16_t>(std::min(width, 65535)),
+          static_cast<std::uint16_t>(std::min(height, 65535))};
+}
+
+Result<void> CursesTerminal::present(const CellBuffer& frame) {
+  State& state = *state_;
+  const int width = std::min<int>(frame.width(), getmaxx(stdscr));
+  const int height = std::min<int>(frame.height(), getmaxy(stdscr));
+  if (width != state.last_width || height != state.last_height) {
+    clearok(stdscr, TRUE);
+    state.last_width = width;
+    state.last_height = height;
+  }
+  cchar_t cell;
+  std::array<wchar_t, 2> text{};
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Cell& source = frame.at(static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y));
+      char32_t ch = printable(source.ch);
+      // One character per cell: what the terminal would draw wider or narrower is replaced.
+      if (ch >= 0x300 && ::wcwidth(static_cast<wchar_t>(ch)) != 1) {
+        ch = U'\uFFFD';
+      }
+      text[0] = static_cast<wchar_t>(ch);
+      setcchar(&cell, text.data(), state.attrs_for(source.style), state.pair_for(source.style.fg),
+               nullptr);
+      mvwadd_wch(stdscr, y, x, &cell);  // ERR at the last cell is expected: the cursor cannot advance
+    }
+  }
+  if (wrefresh(stdscr) == ERR) {
+    return fail("writing to the terminal failed");
+  }
+  return {};
+}
+
+Result<std::optional<Event>> CursesTerminal::poll_event(int timeout_ms) {
+  const auto read_unit = [](int timeout) -> std::optional<InputUnit> {
+    wtimeout(stdscr, timeout);
+    wint_t ch = 0;
+    const int status = wget_wch(stdscr, &ch);
+    if (status == OK) {
+      return InputUnit{InputUnit::Kind::Char, static_cast<char32_t>(ch)};
+    }
+    if (status != KEY_CODE_YES) {
+      return std::nullopt;
+    }
+    switch (static_cast<int>(ch)) {
+      case KEY_UP:
+        return InputUnit{InputUnit::Kind::Up, 0};
+      case KEY_DOWN:
+        return InputUnit{InputUnit::Kind::Down, 0};
+      case K_CTRL_UP:
+        return InputUnit{InputUnit::Kind::CtrlUp, 0};
+      case K_CTRL_DOWN:
+        return InputUnit{InputUnit::Kind::CtrlDown, 0};
+      case KEY_BACKSPACE:
+        return InputUnit{InputUnit::Kind::Backspace, 0};
+      case KEY_ENTER:
+        return InputUnit{InputUnit::Kind::Enter, 0};
+      case KEY_RESIZE:
+        return InputUnit{InputUnit::Kind::Resize, 0};
+      case K_SGR_MOUSE:
+      case KEY_MOUSE:
+        return InputUnit{InputUnit::Kind::MousePrefix, 0};
+      default:
+        return InputUnit{InputUnit::Kind::OtherKey, 0};
+    }
+  };
+
+  const std::optional<InputUnit> first = read_unit(timeout_ms);
+  if (!first) {
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    if (::poll(&input, 1, 0) > 0 && (input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+      return std::unexpected(os_error("reading from the terminal", EIO));
+    }
+    return std::optional<Event>{};
+  }
+  return decode_input(*first, read_unit);
+}
+
+Result<void> CursesTerminal::close() {
+  State& state = *state_;
+  if (!state.open) {
+    return {};
+  }
+  state.open = false;
+  std::fflush(stdout);
+  // Mouse reporting goes off while the alternate screen is still shown.
+  if (auto written = write_all(MOUSE_OFF); !written) {
+    endwin();
+    return written;
+  }
+  if (endwin() == ERR) {
+    return fail("restoring the terminal failed");
+  }
+  std::fflush(stdout);
+  auto shown = write_all(CURSOR_SHOW);
+  delscreen(state.screen);
+  state.screen = nullptr;
+  return shown;
+}
+
+}  // namespace pnt
