@@ -1,6 +1,7 @@
 // Conformance with the reference library's test vectors: reading, building and checksums.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -155,12 +156,14 @@ TEST_F(FstVectors, PrefixStreamsMatchFilteredLines) {
       }
     }
     for (const Key& prefix : prefixes) {
+      // Keys with a given prefix form one run of the sorted list.
       Pairs expected;
-      for (const auto& pair : v.pairs) {
-        if (pair.first.size() >= prefix.size() &&
-            std::equal(prefix.begin(), prefix.end(), pair.first.begin())) {
-          expected.push_back(pair);
-        }
+      auto it = std::lower_bound(v.pairs.begin(), v.pairs.end(), prefix,
+                                 [](const auto& pair, const Key& k) { return pair.first < k; });
+      for (; it != v.pairs.end() && it->first.size() >= prefix.size() &&
+             std::equal(prefix.begin(), prefix.end(), it->first.begin());
+           ++it) {
+        expected.push_back(*it);
       }
       Pairs got;
       Stream s = map->prefix(Bytes(prefix));
