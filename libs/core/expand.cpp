@@ -192,9 +192,9 @@ std::size_t meaning_count(const Entry& entry) {
 }  // namespace
 
 bool is_white_space(char32_t c) {
-  return (c >= 0x0009 && c <= 0x000D) || c == 0x0020 || c == 0x0085 || c == 0x00A0 ||
-         c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
-         c == 0x202F || c == 0x205F || c == 0x3000;
+  return (c >= 0x0009 && c <= 0x000D) || c == 0x0020 || c == 0x0085 || c == 0x00A0 || c == 0x1680 ||
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+         c == 0x3000;
 }
 
 std::vector<Token> split_spans(std::string_view text) {
@@ -312,8 +312,8 @@ std::vector<Expansion> expand_text(std::string_view text, int depth, VisitedSet&
         if (depth < MAX_DEPTH) {
           children = expand_groups(candidate.entry, depth + 1, visited, context);
         }
-        result.push_back(Expansion{phrase, std::move(candidate.base),
-                                   std::move(candidate.entry), std::move(children)});
+        result.push_back(Expansion{phrase, std::move(candidate.base), std::move(candidate.entry),
+                                   std::move(children)});
       }
       advance = k;
       break;

@@ -35,18 +35,19 @@ void leave_fullscreen(View& view) {
 
 // While the documents overlay is open only scrolling, switching and closing apply.
 void update_overlay(View& view, const Message& message) {
-  std::visit(Overloaded{
-                 [&](const MoveSelection& m) { view.doc_scroll = scroll_by(view.doc_scroll, m.delta); },
-                 [&](const ScrollEntry& m) { view.doc_scroll = scroll_by(view.doc_scroll, m.delta); },
-                 [&](const ToggleFocus&) {
-                   view.doc = next_document(view.doc);
-                   view.doc_scroll = 0;
-                 },
-                 [&](const ToggleDocuments&) { view.doc = DOC_CLOSED; },
-                 [&](const CloseDocuments&) { view.doc = DOC_CLOSED; },
-                 [](const auto&) {},
-             },
-             message);
+  std::visit(
+      Overloaded{
+          [&](const MoveSelection& m) { view.doc_scroll = scroll_by(view.doc_scroll, m.delta); },
+          [&](const ScrollEntry& m) { view.doc_scroll = scroll_by(view.doc_scroll, m.delta); },
+          [&](const ToggleFocus&) {
+            view.doc = next_document(view.doc);
+            view.doc_scroll = 0;
+          },
+          [&](const ToggleDocuments&) { view.doc = DOC_CLOSED; },
+          [&](const CloseDocuments&) { view.doc = DOC_CLOSED; },
+          [](const auto&) {},
+      },
+      message);
 }
 
 void move_selection(View& view, std::int32_t delta) {
@@ -172,49 +173,48 @@ void View::update(Message message) {
     update_overlay(*this, message);
     return;
   }
-  std::visit(Overloaded{
-                 [&](const InsertChar& m) {
-                   leave_fullscreen(*this);
-                   append_utf8(query, m.c);
-                   run_search();
-                 },
-                 [&](const Backspace&) {
-                   leave_fullscreen(*this);
-                   query.resize(query.size() - last_char_bytes(query));
-                   run_search();
-                 },
-                 [&](const MoveSelection& m) { move_selection(*this, m.delta); },
-                 [&](const ScrollEntry& m) { entry_scroll = scroll_by(entry_scroll, m.delta); },
-                 [&](const Enter&) { enter(*this); },
-                 [&](const ToggleFocus&) {
-                   set_focus(focus == Focus::Matches && !inflections.empty());
-                 },
-                 [&](const SetFocus& m) { set_focus(m.inflections); },
-                 [&](const ToggleFullscreen&) {
-                   entry_scroll = 0;
-                   fullscreen = !fullscreen;
-                 },
-                 [&](const SelectMatch& m) {
-                   focus = Focus::Matches;
-                   match_sel = m.index;
-                   refresh_entry();
-                 },
-                 [&](const SelectInflection& m) {
-                   focus = Focus::Inflections;
-                   infl_sel = m.index;
-                   refresh_entry();
-                 },
-                 [&](SetQuery& m) {
-                   query = std::move(m.query);
-                   run_search();
-                 },
-                 [&](const ToggleDocuments&) {
-                   doc = 0;
-                   doc_scroll = 0;
-                 },
-                 [](const CloseDocuments&) {},
-             },
-             message);
+  std::visit(
+      Overloaded{
+          [&](const InsertChar& m) {
+            leave_fullscreen(*this);
+            append_utf8(query, m.c);
+            run_search();
+          },
+          [&](const Backspace&) {
+            leave_fullscreen(*this);
+            query.resize(query.size() - last_char_bytes(query));
+            run_search();
+          },
+          [&](const MoveSelection& m) { move_selection(*this, m.delta); },
+          [&](const ScrollEntry& m) { entry_scroll = scroll_by(entry_scroll, m.delta); },
+          [&](const Enter&) { enter(*this); },
+          [&](const ToggleFocus&) { set_focus(focus == Focus::Matches && !inflections.empty()); },
+          [&](const SetFocus& m) { set_focus(m.inflections); },
+          [&](const ToggleFullscreen&) {
+            entry_scroll = 0;
+            fullscreen = !fullscreen;
+          },
+          [&](const SelectMatch& m) {
+            focus = Focus::Matches;
+            match_sel = m.index;
+            refresh_entry();
+          },
+          [&](const SelectInflection& m) {
+            focus = Focus::Inflections;
+            infl_sel = m.index;
+            refresh_entry();
+          },
+          [&](SetQuery& m) {
+            query = std::move(m.query);
+            run_search();
+          },
+          [&](const ToggleDocuments&) {
+            doc = 0;
+            doc_scroll = 0;
+          },
+          [](const CloseDocuments&) {},
+      },
+      message);
 }
 
 void View::run_search() {
