@@ -1,0 +1,79 @@
+// Helpers for golden-frame tests: a View over the fixture lexicon and text pictures of frames.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/cell_buffer.h"
+#include "app/render.h"
+#include "app/screen_map.h"
+#include "base/utf8.h"
+#include "core/view.h"
+#include "tests/support/fixture.h"
+
+namespace pnt::testing {
+
+inline View fixture_view(LayoutConfig layout = {}) {
+  LexiconParts parts = fixture_view_parts();
+  return View(std::move(parts.lexicon), std::move(parts.morphology), layout);
+}
+
+inline void type(View& view, std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    view.update(InsertChar{decode_utf8(text, pos)});
+  }
+}
+
+/// The frame's rows as text, trailing blanks included.
+inline std::vector<std::string> rows_of(const CellBuffer& frame) {
+  std::vector<std::string> rows;
+  for (std::uint16_t y = 0; y < frame.height(); ++y) {
+    rows.push_back(frame.row_text(y));
+  }
+  return rows;
+}
+
+/// One letter per cell for the colour: '.' default, 'c' Cyan, 'g' DarkGray, 'y' Yellow, 'r' Red.
+inline std::vector<std::string> colours_of(const CellBuffer& frame) {
+  std::vector<std::string> rows;
+  for (std::uint16_t y = 0; y < frame.height(); ++y) {
+    std::string row;
+    for (std::uint16_t x = 0; x < frame.width(); ++x) {
+      row.push_back(".cgyr"[static_cast<int>(frame.at(x, y).style.fg)]);
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+/// One letter per cell for the attributes: '.' none, 'b' bold, 'd' dim, 'u' underlined,
+/// 'r' reversed, '+' several.
+inline std::vector<std::string> attrs_of(const CellBuffer& frame) {
+  std::vector<std::string> rows;
+  for (std::uint16_t y = 0; y < frame.height(); ++y) {
+    std::string row;
+    for (std::uint16_t x = 0; x < frame.width(); ++x) {
+      switch (frame.at(x, y).style.attrs) {
+        case 0: row.push_back('.'); break;
+        case ATTR_BOLD: row.push_back('b'); break;
+        case ATTR_DIM: row.push_back('d'); break;
+        case ATTR_UNDERLINED: row.push_back('u'); break;
+        case ATTR_REVERSED: row.push_back('r'); break;
+        default: row.push_back('+'); break;
+      }
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+/// Draws the view into a fresh buffer of the given size.
+inline CellBuffer render(View& view, ScreenMap& map, std::uint16_t width, std::uint16_t height) {
+  CellBuffer frame(width, height);
+  draw(view, frame, map);
+  return frame;
+}
+
+}  // namespace pnt::testing
