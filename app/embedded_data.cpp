@@ -1,0 +1,25 @@
+#include "app/embedded_data.h"
+
+#include <cstdint>
+
+// Defined in embedded_data.S. The blobs are byte arrays at any address; only the size words
+// are aligned.
+extern "C" {
+extern const std::uint8_t pnt_inflections_fst_start[];
+extern const std::uint8_t pnt_inflections_multi_start[];
+extern const std::uint8_t pnt_glosses_bin_start[];
+extern const std::uint8_t pnt_glosses_fst_start[];
+extern const std::uint32_t pnt_inflections_fst_size;
+extern const std::uint32_t pnt_inflections_multi_size;
+extern const std::uint32_t pnt_glosses_bin_size;
+extern const std::uint32_t pnt_glosses_fst_size;
+}
+
+namespace pnt::embedded {
+
+Bytes inflections_fst() { return {pnt_inflections_fst_start, pnt_inflections_fst_size}; }
+Bytes inflections_multi() { return {pnt_inflections_multi_start, pnt_inflections_multi_size}; }
+Bytes glosses_bin() { return {pnt_glosses_bin_start, pnt_glosses_bin_size}; }
+Bytes glosses_fst() { return {pnt_glosses_fst_start, pnt_glosses_fst_size}; }
+
+}  // namespace pnt::embedded
