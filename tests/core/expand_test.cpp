@@ -389,6 +389,17 @@ TEST_F(ExpandTest, EntryExpandsEachWordOnceButLinksItEverywhere) {
   EXPECT_EQ(described("house (talo)", links[3]), (Strings{"house@house", "talo@talo"}));
 }
 
+TEST_F(ExpandTest, PhraseStaysVisitedWhenTheLimitCutOffItsSecondCandidate) {
+  use(table({noun("talo", {"building"}), noun("house", {"building"}), noun("juosta", {"run"}),
+             noun("juko", {"yoke"})},
+            {FormRow{"juoksin", {"juosta", "juko"}}}));
+  const auto expansions = expand_entry("x", entry_of({"talo house juoksin", "juoksin"}), context());
+  ASSERT_EQ(expansions.size(), 2U);
+  ASSERT_EQ(phrases(expansions[0]), (Strings{"talo", "house", "juoksin"}));
+  EXPECT_EQ(expansions[0][2].base, "juosta");
+  EXPECT_TRUE(expansions[1].empty());
+}
+
 TEST_F(ExpandTest, KeyProtectsOnlyItsExactSpelling) {
   use(table({noun("Suomi", {"Finland"}), noun("suomi", {"Finnish"})}));
   const Entry shown = entry_of({"Suomi suomi"});
