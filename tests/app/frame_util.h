@@ -1,7 +1,11 @@
 // Helpers for golden-frame tests: a View over the fixture lexicon and text pictures of frames.
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
+#include <type_traits>
+#include <variant>
 #include <string_view>
 #include <vector>
 
@@ -24,6 +28,36 @@ inline void type(View& view, std::string_view text) {
   while (pos < text.size()) {
     view.update(InsertChar{decode_utf8(text, pos)});
   }
+}
+
+/// A message as text ("SelectMatch 3"), for comparing; "none" for no message.
+inline std::string describe(const std::optional<Message>& message) {
+  if (!message) {
+    return "none";
+  }
+  static constexpr std::array<std::string_view, 13> NAMES{
+      "InsertChar", "Backspace", "MoveSelection", "ScrollEntry", "Enter",
+      "ToggleFocus", "SetFocus", "ToggleFullscreen", "SelectMatch", "SelectInflection",
+      "SetQuery", "ToggleDocuments", "CloseDocuments"};
+  std::string out(NAMES[message->index()]);
+  std::visit(
+      [&out](const auto& m) {
+        using T = std::decay_t<decltype(m)>;
+        if constexpr (std::is_same_v<T, InsertChar>) {
+          out += ' ';
+          append_utf8(out, m.c);
+        } else if constexpr (std::is_same_v<T, MoveSelection> || std::is_same_v<T, ScrollEntry>) {
+          out += ' ' + std::to_string(m.delta);
+        } else if constexpr (std::is_same_v<T, SetFocus>) {
+          out += m.inflections ? " true" : " false";
+        } else if constexpr (std::is_same_v<T, SelectMatch> || std::is_same_v<T, SelectInflection>) {
+          out += ' ' + std::to_string(m.index);
+        } else if constexpr (std::is_same_v<T, SetQuery>) {
+          out += ' ' + m.query;
+        }
+      },
+      *message);
+  return out;
 }
 
 /// The frame's rows as text, trailing blanks included.
