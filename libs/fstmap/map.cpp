@@ -17,8 +17,11 @@ constexpr std::uint64_t INDEX_SIZE = 256;
 // Reads `width` bytes little-endian at `at`. Only called for ranges that decode() has already
 // checked against the node area, which is what keeps the hot path free of per-byte checks.
 inline std::uint64_t packed(const std::uint8_t* data, std::uint64_t at, unsigned width) {
-  std::uint64_t value = 0;
   const std::uint8_t* p = data + static_cast<std::size_t>(at);
+  if (width == 1) {
+    return p[0];  // by far the most common width
+  }
+  std::uint64_t value = 0;
   for (unsigned i = width; i-- > 0;) {
     value = (value << 8) | p[i];
   }
@@ -48,10 +51,13 @@ Result<Map> Map::open(Bytes bytes) {
   return Map(bytes, version, len, root, footer_end - 16);
 }
 
-bool Map::decode(std::uint64_t address, Node& node) const {
-  node = Node{};
+// decode, transition and find are used only in this file; inline keeps the lookup loop tight.
+inline bool Map::decode(std::uint64_t address, Node& node) const {
   if (address == 0) {
     node.is_final = true;
+    node.is_one = false;
+    node.count = 0;
+    node.final_output = 0;
     return true;
   }
   if (address < HEADER_SIZE || address >= area_end_) {
@@ -64,6 +70,8 @@ bool Map::decode(std::uint64_t address, Node& node) const {
   const unsigned kind = state >> 6;
   if (kind >= 2) {
     node.is_one = true;
+    node.is_final = false;
+    node.final_output = 0;
     node.count = 1;
     const unsigned common = state & 63U;
     std::uint64_t below = 0;  // bytes used below the state byte so far
@@ -80,6 +88,7 @@ bool Map::decode(std::uint64_t address, Node& node) const {
       // One-transition-next: the target is whatever node ends right below this one.
       node.first = address - below;
       node.one_target = node.first - 1;
+      node.one_output = 0;
       return true;
     }
     if (room < below + 1) {
@@ -101,7 +110,9 @@ bool Map::decode(std::uint64_t address, Node& node) const {
     return true;
   }
 
+  node.is_one = false;
   node.is_final = (state & 64U) != 0;
+  node.final_output = 0;
   std::uint64_t count = state & 63U;
   std::uint64_t pack_at = address - 1;
   if (count == 0) {
@@ -142,7 +153,7 @@ bool Map::decode(std::uint64_t address, Node& node) const {
   return true;
 }
 
-bool Map::transition(const Node& node, std::uint32_t i, std::uint8_t& input,
+inline bool Map::transition(const Node& node, std::uint32_t i, std::uint8_t& input,
                      std::uint64_t& output, std::uint64_t& target) const {
   if (node.is_one) {
     input = node.one_input;
@@ -163,7 +174,7 @@ bool Map::transition(const Node& node, std::uint32_t i, std::uint8_t& input,
   return true;
 }
 
-bool Map::find(const Node& node, std::uint8_t byte, std::uint64_t& output,
+inline bool Map::find(const Node& node, std::uint8_t byte, std::uint64_t& output,
                std::uint64_t& target) const {
   if (node.is_one) {
     if (node.one_input != byte) {
@@ -181,10 +192,20 @@ bool Map::find(const Node& node, std::uint8_t byte, std::uint64_t& output,
       return false;
     }
   } else {
-    // Inputs are sorted and stored with transition 0 nearest the state byte.
+    // Inputs are sorted and stored with transition 0 nearest the state byte. Find the first
+    // input not below `byte`: halve the range while it is long, then scan.
     const std::uint8_t* inputs = data + static_cast<std::size_t>(node.inputs);
     const std::uint32_t count = node.count;
-    while (i < count && *(inputs - i) < byte) {
+    std::uint32_t high = count;
+    while (high - i > 8) {
+      const std::uint32_t mid = i + (high - i) / 2;
+      if (*(inputs - mid) < byte) {
+        i = mid + 1;
+      } else {
+        high = mid;
+      }
+    }
+    while (i < high && *(inputs - i) < byte) {
       ++i;
     }
     if (i == count || *(inputs - i) != byte) {

@@ -1,0 +1,117 @@
+// Writes the starting corpus of a fuzz target, made with the project's own writers:
+// make_fuzz_seeds TARGET DIR. Targets without a seed recipe get an empty corpus.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "fstmap/builder.h"
+
+namespace {
+
+using Pairs = std::vector<std::pair<std::string, std::uint64_t>>;
+using Bytes8 = std::vector<std::uint8_t>;
+
+bool write_file(const std::string& path, const Bytes8& bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    return false;
+  }
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fclose(file) == 0 && ok;
+}
+
+// Small words over a Finnish-like alphabet, sorted and distinct, with increasing values.
+Pairs words(int count, std::uint32_t seed) {
+  static constexpr std::string_view SYLLABLES[] = {"ka", "ta", "lo", "si", "nen", "mä", "ää",
+                                                   "ku", "va", "ri", "on", "tt", "ssa", "lle"};
+  std::vector<std::string> keys;
+  std::uint32_t state = seed;
+  for (int i = 0; i < count; ++i) {
+    std::string word;
+    state = state * 1103515245U + 12345U;
+    const int parts = 1 + static_cast<int>((state >> 16) % 4);
+    for (int p = 0; p < parts; ++p) {
+      state = state * 1103515245U + 12345U;
+      word += SYLLABLES[(state >> 16) % std::size(SYLLABLES)];
+    }
+    keys.push_back(std::move(word));
+  }
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  Pairs pairs;
+  std::uint64_t value = 0;
+  for (std::string& key : keys) {
+    value += key.size() + 1;
+    pairs.emplace_back(std::move(key), value);
+  }
+  return pairs;
+}
+
+std::vector<std::pair<std::string, Pairs>> fstmap_shapes() {
+  std::vector<std::pair<std::string, Pairs>> shapes = {
+      {"empty", {}},
+      {"empty_key", {{"", 0}}},
+      {"empty_key_value", {{"", 5}}},
+      {"single", {{"a", 1}}},
+      {"small", {{"ab", 0}, {"ac", 5}, {"b", 7}}},
+      {"months", {{"apr", 4}, {"aug", 8}, {"jan", 1}, {"jul", 7}, {"jun", 6}, {"mar", 3}}},
+      {"suffixes", {{"baking", 1}, {"making", 2}, {"taking", 3}, {"waking", 4}}},
+      {"bytes", {{std::string("\x00", 1), 1}, {"\x7f\x80", 2}, {"\\\t\n", 3}, {"\xff", ~0ULL}}},
+      {"words", words(300, 7)},
+  };
+  Pairs wide;
+  Pairs every_byte;
+  for (int c = 0; c < 256; ++c) {
+    if (c >= '0' && c < '0' + 40) {
+      wide.emplace_back(std::string("x") + static_cast<char>(c), 1ULL << (c - '0'));
+    }
+    every_byte.emplace_back(std::string(1, static_cast<char>(c)), ~0ULL - static_cast<unsigned>(c));
+  }
+  shapes.emplace_back("wide", std::move(wide));
+  shapes.emplace_back("every_byte", std::move(every_byte));
+  return shapes;
+}
+
+int write_fstmap_seeds(const std::string& dir) {
+  for (const auto& [name, pairs] : fstmap_shapes()) {
+    auto bytes = pnt::fst::build_map(pairs);
+    if (!bytes) {
+      std::fprintf(stderr, "make_fuzz_seeds: %s: %s\n", name.c_str(),
+                   bytes.error().message().c_str());
+      return 1;
+    }
+    if (!write_file(dir + "/" + name + ".fst", *bytes)) {
+      std::fprintf(stderr, "make_fuzz_seeds: cannot write %s/%s.fst\n", dir.c_str(), name.c_str());
+      return 1;
+    }
+    // The same map in version 2 (no checksum) as well, when it is not the 36-byte special case.
+    if (bytes->size() > 36) {
+      Bytes8 v2(bytes->begin(), bytes->end() - 4);
+      v2[0] = 2;
+      if (!write_file(dir + "/" + name + "_v2.fst", v2)) {
+        return 1;
+      }
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: make_fuzz_seeds TARGET DIR\n");
+    return 1;
+  }
+  const std::string_view target = argv[1];
+  if (target == "fstmap_fuzz") {
+    return write_fstmap_seeds(argv[2]);
+  }
+  std::fprintf(stderr, "make_fuzz_seeds: no seeds for %s, starting from an empty corpus\n",
+               argv[1]);
+  return 0;
+}
