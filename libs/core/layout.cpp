@@ -63,6 +63,35 @@ KeyValue read_key(const toml::table& table, std::string_view key) {
   return {.valid = true, .value = static_cast<std::uint16_t>(v)};
 }
 
+// The packaged TOML reader (3.3) reaches an "unreachable" branch, which is undefined behaviour,
+// when it tests some non-ASCII characters for white space. It therefore only ever sees ASCII:
+// every non-ASCII character, and "!" itself, becomes "!" and six hex digits. Valid TOML holds
+// such characters only in strings and comments, where the stand-in is as valid and keeps
+// distinct keys distinct; elsewhere "!" is as invalid as the character was.
+std::string ascii_for_parser(std::string_view text) {
+  constexpr std::string_view BOM = "\xEF\xBB\xBF";
+  constexpr std::string_view HEX = "0123456789abcdef";
+  std::string out;
+  if (text.starts_with(BOM)) {
+    out += BOM;  // the reader skips it before decoding
+    text.remove_prefix(BOM.size());
+  }
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const char32_t c = decode_utf8(text, pos);
+    if (c < 0x80 && c != U'!') {
+      out += static_cast<char>(c);
+      continue;
+    }
+    out += '!';
+    for (int shift = 20; shift >= 0; shift -= 4) {
+      out += HEX[(c >> shift) & 0xF];
+    }
+  }
+  return out;
+}
+
 class Fd {
  public:
   explicit Fd(int fd) : fd_(fd) {}
@@ -244,8 +273,11 @@ void apply_drag(LayoutConfig& layout, Rect area, bool with_inflections, Separato
 
 LayoutConfig parse_layout(std::string_view text) {
   const LayoutConfig defaults{};
+  if (!is_utf8(text)) {
+    return defaults;
+  }
   try {
-    toml::parse_result parsed = toml::parse(text);
+    toml::parse_result parsed = toml::parse(ascii_for_parser(text));
     if (!parsed) {
       return defaults;
     }

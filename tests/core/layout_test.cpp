@@ -230,6 +230,22 @@ TEST(ParseLayout, AnyBadValueGivesDefaultsForBoth) {
   }
 }
 
+TEST(ParseLayout, NonAsciiTextIsValidOnlyInStringsAndComments) {
+  EXPECT_EQ(parse_layout("# k\u00e4sin \u01b5\nleft_pct = 30 # \u00e4\nname = \"\u00e4!\"\n"),
+            (LayoutConfig{30, 60}));
+  EXPECT_EQ(parse_layout("\"\u00e4\" = 1\n\"\u00f6\" = 2\n'\u00e4!' = 3\nleft_pct = 30\n"),
+            (LayoutConfig{30, 60}));
+  EXPECT_EQ(parse_layout("\xef\xbb\xbfleft_pct = 30\n"), (LayoutConfig{30, 60}));
+  for (const char* text : {
+           "left_pct = 30\n\u00e4 = 1\n",
+           "left_pct = 30 \u01b5\n",
+           "left_pct\u00a0= 30\n",
+           "left_pct = 30\n\"\u00e4\" = 1\n\"\u00e4\" = 2\n",
+       }) {
+    EXPECT_EQ(parse_layout(text), (LayoutConfig{40, 60})) << text;
+  }
+}
+
 TEST(FormatLayout, ExactTextWithClampedValues) {
   EXPECT_EQ(format_layout(LayoutConfig{}),
             "# pohjantuulikko layout, written automatically. Safe to delete.\n"
