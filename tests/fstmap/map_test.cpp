@@ -161,7 +161,8 @@ TEST(MapOpen, OlderVersionsReadTheSame) {
   }
   // Version 2 keeps the transition index of wide nodes.
   const Pairs wide = wide_pairs();
-  auto v2 = Map::open(as_version(build(wide), 2));
+  const Bytes8 v2_bytes = as_version(build(wide), 2);
+  auto v2 = Map::open(v2_bytes);
   ASSERT_TRUE(v2.has_value());
   EXPECT_EQ(collect(v2->stream()), wide);
   EXPECT_EQ(v2->get("x7"), 107U);
