@@ -214,7 +214,8 @@ TEST(LexiconEntry, OffsetsAtOrPastTheEndYieldNothing) {
 
 TEST(LexiconOpen, SmallestMapsAreValid) {
   const std::vector<std::uint8_t> bin = glosses_bin({1, 0, 1, 1, 0, 'x'});
-  Result<Lexicon> none = Lexicon::open(map_of({}), bin);
+  const std::vector<std::uint8_t> no_keys = map_of({});
+  Result<Lexicon> none = Lexicon::open(no_keys, bin);
   ASSERT_TRUE(none) << report(none);
   EXPECT_EQ(none->headword_count(), 0U);
   EXPECT_EQ(none->entry(""), std::nullopt);

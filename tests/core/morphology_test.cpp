@@ -114,7 +114,9 @@ TEST(MorphologyResolve, SingleAndListTargets) {
 }
 
 TEST(MorphologyOpen, EmptyInflectionIndex) {
-  Result<Morphology> m = open_over_abc(map_of({}), multi_of({}));
+  const std::vector<std::uint8_t> no_forms = map_of({});
+  const std::vector<std::uint8_t> no_lists = multi_of({});
+  Result<Morphology> m = open_over_abc(no_forms, no_lists);
   ASSERT_TRUE(m) << report(m);
   EXPECT_EQ(m->form_count(), 0U);
   EXPECT_EQ(m->lemmas("a1"), Words{});
