@@ -1,18 +1,16 @@
-// The program's entry: open the embedded dictionary, or report why it cannot be opened.
+// The program's entry: run the dictionary, or report why it stopped.
 #include <cstdio>
 
 #include "app/load.h"
+#include "app/run.h"
 #include "base/error.h"
 
 int main() {
-  pnt::Result<pnt::LoadedLexicon> loaded = pnt::load_embedded();
-  if (!loaded) {
-    // Nothing has touched the terminal yet: the report goes to a plain standard error.
-    std::fputs(pnt::format_report(loaded.error()).c_str(), stderr);
+  const pnt::Result<void> result = pnt::run(pnt::load_embedded);
+  if (!result) {
+    // The terminal is back to normal (or was never touched) when the report is written.
+    std::fputs(pnt::format_report(result.error()).c_str(), stderr);
     return 1;
   }
-  std::printf("%llu headwords, %llu inflected forms\n",
-              static_cast<unsigned long long>(loaded->lexicon.headword_count()),
-              static_cast<unsigned long long>(loaded->morphology.form_count()));
   return 0;
 }
