@@ -77,7 +77,8 @@ std::vector<std::pair<std::string, Pairs>> fstmap_shapes() {
 }
 
 int write_fstmap_seeds(const std::string& dir) {
-  for (const auto& [name, pairs] : fstmap_shapes()) {
+  for (auto& [name, pairs] : fstmap_shapes()) {
+    std::sort(pairs.begin(), pairs.end());
     auto bytes = pnt::fst::build_map(pairs);
     if (!bytes) {
       std::fprintf(stderr, "make_fuzz_seeds: %s: %s\n", name.c_str(),
