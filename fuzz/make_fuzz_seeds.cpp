@@ -26,8 +26,8 @@ bool write_file(const std::string& path, const Bytes8& bytes) {
 
 // Small words over a Finnish-like alphabet, sorted and distinct, with increasing values.
 Pairs words(int count, std::uint32_t seed) {
-  static constexpr std::string_view SYLLABLES[] = {"ka", "ta", "lo", "si", "nen", "mä", "ää",
-                                                   "ku", "va", "ri", "on", "tt", "ssa", "lle"};
+  static constexpr std::string_view SYLLABLES[] = {"ka", "ta", "lo", "si", "nen", "mä",  "ää",
+                                                   "ku", "va", "ri", "on", "tt",  "ssa", "lle"};
   std::vector<std::string> keys;
   std::uint32_t state = seed;
   for (int i = 0; i < count; ++i) {

@@ -34,10 +34,10 @@ std::vector<std::uint8_t> read_file(const fs::path& path) {
 class FormGenerator {
  public:
   std::string stem() {
-    static constexpr std::string_view ONSETS[] = {"", "k", "t", "p", "s", "h", "l", "m", "n",
-                                                  "r", "v", "j", "kk", "tt", "st"};
-    static constexpr std::string_view VOWELS[] = {"a", "e", "i", "o", "u", "y", "\xc3\xa4",
-                                                  "\xc3\xb6", "aa", "ie", "uo", "ai", "\xc3\xa4i"};
+    static constexpr std::string_view ONSETS[] = {"",  "k", "t", "p", "s",  "h",  "l", "m",
+                                                  "n", "r", "v", "j", "kk", "tt", "st"};
+    static constexpr std::string_view VOWELS[] = {
+        "a", "e", "i", "o", "u", "y", "\xc3\xa4", "\xc3\xb6", "aa", "ie", "uo", "ai", "\xc3\xa4i"};
     static constexpr std::string_view CODAS[] = {"", "", "", "n", "s", "l", "t", "r"};
     std::string word;
     const int syllables = 2 + static_cast<int>(rng_() % 3);
@@ -52,11 +52,11 @@ class FormGenerator {
   template <class Emit>
   void forms(const std::string& stem, Emit emit) {
     static constexpr std::string_view ENDINGS[] = {
-        "",      "n",    "a",    "\xc3\xa4", "ssa", "ss\xc3\xa4", "sta", "lla", "lle",
-        "lta",   "ksi",  "na",   "t",         "en",  "ien",         "ille", "issa", "ista",
-        "ineen", "itta", "ihin", "in",        "jen", "ja"};
-    static constexpr std::string_view SUFFIXES[] = {"",    "ni",  "si",  "mme", "nne",
-                                                    "nsa", "kin", "ko",  "han"};
+        "",     "n",    "a",     "\xc3\xa4", "ssa",  "ss\xc3\xa4", "sta", "lla",
+        "lle",  "lta",  "ksi",   "na",       "t",    "en",         "ien", "ille",
+        "issa", "ista", "ineen", "itta",     "ihin", "in",         "jen", "ja"};
+    static constexpr std::string_view SUFFIXES[] = {"",    "ni",  "si", "mme", "nne",
+                                                    "nsa", "kin", "ko", "han"};
     for (const std::string_view ending : ENDINGS) {
       for (const std::string_view suffix : SUFFIXES) {
         if (rng_() % 100 < 40) {
@@ -95,7 +95,8 @@ fs::path generated_map() {
       stems.push_back(generator.stem());
     }
     for (const std::string& stem : stems) {
-      generator.forms(stem, [&](std::string form) { forms.emplace_back(std::move(form), stem_id); });
+      generator.forms(stem,
+                      [&](std::string form) { forms.emplace_back(std::move(form), stem_id); });
       ++stem_id;
     }
     std::stable_sort(forms.begin(), forms.end(),

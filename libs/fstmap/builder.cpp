@@ -136,7 +136,7 @@ class MapBuilder::Impl {
   std::uint32_t crc_ = 0;             // CRC-32C of the flushed bytes
   std::vector<Entry> stack_;          // reused storage; only the first depth_ entries are live
   std::size_t depth_ = 0;
-  std::vector<Cell> registry_;        // two cells per bucket, the most recently used first
+  std::vector<Cell> registry_;  // two cells per bucket, the most recently used first
   std::uint64_t last_written_ = NO_NODE;
   std::uint64_t count_ = 0;
   std::vector<std::uint8_t> previous_;

@@ -134,8 +134,8 @@ inline bool Map::decode(std::uint64_t address, Node& node) const {
     return false;
   }
   const std::uint64_t index = (version_ >= 2 && count > 32) ? INDEX_SIZE : 0;
-  const std::uint64_t need = index + count * (1 + delta_width + output_width) +
-                             (node.is_final ? output_width : 0);
+  const std::uint64_t need =
+      index + count * (1 + delta_width + output_width) + (node.is_final ? output_width : 0);
   if (pack_at - HEADER_SIZE < need) {
     return false;
   }
@@ -154,7 +154,7 @@ inline bool Map::decode(std::uint64_t address, Node& node) const {
 }
 
 inline bool Map::transition(const Node& node, std::uint32_t i, std::uint8_t& input,
-                     std::uint64_t& output, std::uint64_t& target) const {
+                            std::uint64_t& output, std::uint64_t& target) const {
   if (node.is_one) {
     input = node.one_input;
     output = node.one_output;
@@ -175,7 +175,7 @@ inline bool Map::transition(const Node& node, std::uint32_t i, std::uint8_t& inp
 }
 
 inline bool Map::find(const Node& node, std::uint8_t byte, std::uint64_t& output,
-               std::uint64_t& target) const {
+                      std::uint64_t& target) const {
   if (node.is_one) {
     if (node.one_input != byte) {
       return false;

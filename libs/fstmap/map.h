@@ -17,20 +17,20 @@ namespace detail {
 
 /// A decoded node: where its parts lie in the map's bytes, checked to lie inside the node area.
 struct Node {
-  std::uint64_t first = 0;         // offset of the node's lowest byte; deltas count from here
-  std::uint64_t inputs = 0;        // any-transitions: offset of transition 0's input byte
-  std::uint64_t deltas = 0;        // any-transitions: end of the delta array
-  std::uint64_t outputs = 0;       // any-transitions: end of the output array
-  std::uint64_t index = 0;         // any-transitions: start of the 256-byte index, 0 if none
+  std::uint64_t first = 0;    // offset of the node's lowest byte; deltas count from here
+  std::uint64_t inputs = 0;   // any-transitions: offset of transition 0's input byte
+  std::uint64_t deltas = 0;   // any-transitions: end of the delta array
+  std::uint64_t outputs = 0;  // any-transitions: end of the output array
+  std::uint64_t index = 0;    // any-transitions: start of the 256-byte index, 0 if none
   std::uint64_t final_output = 0;
-  std::uint64_t one_output = 0;    // one-transition kinds: the transition itself
+  std::uint64_t one_output = 0;  // one-transition kinds: the transition itself
   std::uint64_t one_target = 0;
-  std::uint32_t count = 0;         // number of transitions, 0 to 256
+  std::uint32_t count = 0;  // number of transitions, 0 to 256
   std::uint8_t one_input = 0;
   std::uint8_t delta_width = 0;
   std::uint8_t output_width = 0;
   bool is_final = false;
-  bool is_one = false;             // one of the two one-transition kinds
+  bool is_one = false;  // one of the two one-transition kinds
 };
 
 }  // namespace detail

@@ -111,8 +111,8 @@ TEST(MapBuilder, RandomKeySetsRoundTrip) {
     while (s.next()) {
       streamed.emplace_back(Bytes8(s.key().begin(), s.key().end()), s.value());
     }
-    EXPECT_EQ(streamed, (std::vector<std::pair<Bytes8, std::uint64_t>>(expected.begin(),
-                                                                       expected.end())))
+    EXPECT_EQ(streamed,
+              (std::vector<std::pair<Bytes8, std::uint64_t>>(expected.begin(), expected.end())))
         << "round " << round;
     for (const auto& [key, value] : expected) {
       EXPECT_EQ(map->get(Bytes(key)), value);

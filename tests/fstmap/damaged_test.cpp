@@ -140,9 +140,9 @@ TEST(DamagedMapShape, ExponentialPathsStopAtTheKeyCount) {
     const std::uint64_t start = bytes.size();
     const std::uint64_t delta = below == 0 ? 0 : start - below;
     // any-transitions, two transitions 'a' and 'b', both to `below`, T = 1, O = 0
-    for (const std::uint8_t b : {static_cast<std::uint8_t>(delta), static_cast<std::uint8_t>(delta),
-                                 std::uint8_t{'b'}, std::uint8_t{'a'}, std::uint8_t{0x10},
-                                 std::uint8_t{0x42}}) {
+    for (const std::uint8_t b :
+         {static_cast<std::uint8_t>(delta), static_cast<std::uint8_t>(delta), std::uint8_t{'b'},
+          std::uint8_t{'a'}, std::uint8_t{0x10}, std::uint8_t{0x42}}) {
       bytes.push_back(b);
     }
     below = bytes.size() - 1;

@@ -189,8 +189,8 @@ TEST(MapGet, FindsExactlyTheKeys) {
 }
 
 TEST(MapStream, PrefixStreamsIncludeThePrefixAndStopAtItsEnd) {
-  const Pairs pairs = {{"ta", 1}, {"tal", 2}, {"talo", 3}, {"talon", 4}, {"talot", 5},
-                       {"talvi", 6}, {"tam", 7}, {"u", 8}};
+  const Pairs pairs = {{"ta", 1},    {"tal", 2},   {"talo", 3}, {"talon", 4},
+                       {"talot", 5}, {"talvi", 6}, {"tam", 7},  {"u", 8}};
   const Bytes8 bytes = build(pairs);
   auto map = Map::open(bytes);
   ASSERT_TRUE(map.has_value());

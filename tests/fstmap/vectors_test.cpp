@@ -149,7 +149,8 @@ TEST_F(FstVectors, PrefixStreamsMatchFilteredLines) {
     ASSERT_TRUE(map.has_value()) << v.name;
     // Every prefix of a sample of keys, plus a prefix that matches nothing.
     std::vector<Key> prefixes = {Key{}, Key{0x7f, 0x7f}};
-    for (std::size_t k = 0; k < v.pairs.size(); k += std::max<std::size_t>(1, v.pairs.size() / 40)) {
+    for (std::size_t k = 0; k < v.pairs.size();
+         k += std::max<std::size_t>(1, v.pairs.size() / 40)) {
       const Key& key = v.pairs[k].first;
       for (std::size_t n = 1; n <= key.size(); ++n) {
         prefixes.emplace_back(key.begin(), key.begin() + static_cast<std::ptrdiff_t>(n));
