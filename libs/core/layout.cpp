@@ -207,9 +207,8 @@ LeftPanes split_left_column(const LayoutConfig& layout, Rect left, bool with_inf
   return panes;
 }
 
-std::optional<Separator> separator_at(const LayoutConfig& layout, Rect area,
-                                      bool with_inflections, std::uint16_t column,
-                                      std::uint16_t row) {
+std::optional<Separator> separator_at(const LayoutConfig& layout, Rect area, bool with_inflections,
+                                      std::uint16_t column, std::uint16_t row) {
   if (!area.contains(column, row)) {
     return std::nullopt;
   }

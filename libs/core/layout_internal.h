@@ -23,8 +23,7 @@ namespace pnt::detail {
                                             const std::filesystem::path& home);
 
 /// `save_layout` with the two locations given.
-void save_layout_to(const LayoutConfig& layout,
-                    const std::optional<std::filesystem::path>& beside,
+void save_layout_to(const LayoutConfig& layout, const std::optional<std::filesystem::path>& beside,
                     const std::filesystem::path& home);
 
 /// `layout_path_in_home` for a given value of HOME (nothing when unset).

@@ -207,8 +207,7 @@ TEST(ParseLayout, ValidTextsAreClamped) {
 TEST(ParseLayout, OtherKeysAndTablesAreIgnored) {
   EXPECT_EQ(parse_layout("left_pct = 30\ntheme = \"dark\"\nmatches_pct = 70\n"),
             (LayoutConfig{30, 70}));
-  EXPECT_EQ(parse_layout("matches_pct = 70\n[other]\nleft_pct = \"x\"\n"),
-            (LayoutConfig{40, 70}));
+  EXPECT_EQ(parse_layout("matches_pct = 70\n[other]\nleft_pct = \"x\"\n"), (LayoutConfig{40, 70}));
 }
 
 TEST(ParseLayout, AnyBadValueGivesDefaultsForBoth) {

@@ -57,7 +57,7 @@ TEST(WrapDocument, WhitespaceAndLineEnds) {
   EXPECT_EQ(wrap_document("a\r\nb\n\nc", 40), (Lines{"a", "b", "", "c"}));
   EXPECT_EQ(wrap_document("a\n\n", 40), (Lines{"a", ""}));
   EXPECT_EQ(wrap_document("", 40), Lines{});
-  EXPECT_EQ(wrap_document("a\xc2\xa0" "b", 40), (Lines{"a b"}));  // no-break space splits too
+  EXPECT_EQ(wrap_document("a\u00a0b", 40), (Lines{"a b"}));  // a no-break space splits too
 }
 
 TEST(WrapDocument, WidthsCountCharactersNotBytes) {
