@@ -6,6 +6,7 @@
 
 #include "core/layout.h"
 
+// NOLINTNEXTLINE(readability-identifier-naming): the name libFuzzer calls
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const pnt::LayoutConfig layout = pnt::parse_layout(text);
