@@ -18,6 +18,7 @@ void drain(pnt::fst::Stream stream) {
 
 }  // namespace
 
+// NOLINTNEXTLINE(readability-identifier-naming): the entry point's name is libFuzzer's
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const pnt::Bytes bytes(data, size);
   auto map = pnt::fst::Map::open(bytes);

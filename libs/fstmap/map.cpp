@@ -35,13 +35,14 @@ Result<Map> Map::open(Bytes bytes) {
   if (size < MIN_SIZE) {
     return fail("FST error");
   }
-  const std::uint64_t version = *read_uint_le(bytes, 0, 8);
+  // Every field read below lies inside the 36 bytes just checked.
+  const std::uint64_t version = read_uint_le(bytes, 0, 8).value_or(0);
   if (version == 0 || version > VERSION) {
     return fail("FST error");
   }
   const std::uint64_t footer_end = version >= 3 ? size - 4 : size;
-  const std::uint64_t root = *read_uint_le(bytes, footer_end - 8, 8);
-  const std::uint64_t len = *read_uint_le(bytes, footer_end - 16, 8);
+  const std::uint64_t root = read_uint_le(bytes, footer_end - 8, 8).value_or(0);
+  const std::uint64_t len = read_uint_le(bytes, footer_end - 16, 8).value_or(0);
   // Only the map of the empty key alone has its root at 0, and then nothing but the header and
   // the footer is there.
   const std::uint64_t empty_root_size = version >= 3 ? MIN_SIZE : MIN_SIZE - 4;
@@ -247,7 +248,7 @@ Result<void> Map::verify() const {
     return fail("version " + std::to_string(version_) + " map has no checksum");
   }
   const std::size_t body = bytes_.size() - 4;
-  const std::uint64_t stored = *read_uint_le(bytes_, body, 4);
+  const std::uint64_t stored = read_uint_le(bytes_, body, 4).value_or(0);
   const std::uint32_t computed = masked_crc32c(bytes_.first(body));
   if (stored != computed) {
     return fail("checksum mismatch: stored " + std::to_string(stored) + ", computed " +
