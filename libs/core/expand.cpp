@@ -198,23 +198,24 @@ bool is_white_space(char32_t c) {
 }
 
 std::vector<Token> split_spans(std::string_view text) {
+  constexpr std::size_t NONE = std::string_view::npos;
   std::vector<Token> tokens;
+  std::size_t start = NONE;  // start of the token being read
   std::size_t pos = 0;
-  std::optional<std::size_t> start;
   while (pos < text.size()) {
     const std::size_t at = pos;
     const char32_t c = decode_utf8(text, pos);
     if (is_white_space(c)) {
-      if (start) {
-        tokens.push_back(Token{*start, at, text.substr(*start, at - *start)});
-        start.reset();
+      if (start != NONE) {
+        tokens.push_back(Token{start, at, text.substr(start, at - start)});
+        start = NONE;
       }
-    } else if (!start) {
+    } else if (start == NONE) {
       start = at;
     }
   }
-  if (start) {
-    tokens.push_back(Token{*start, text.size(), text.substr(*start)});
+  if (start != NONE) {
+    tokens.push_back(Token{start, text.size(), text.substr(start)});
   }
   return tokens;
 }

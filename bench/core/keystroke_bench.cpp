@@ -1,0 +1,281 @@
+// The cost of one keystroke in the query box: InsertChar runs both searches, the entry
+// refresh, and the expansion and links of a newly shown entry. Real Finnish words are typed
+// letter by letter over the full-size synthetic data set, which pnt-synth writes into the
+// build folder on first run (or over the data set in the folder named by PNT_BENCH_DATA).
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/utf8.h"
+#include "core/expand.h"
+#include "core/lexicon.h"
+#include "core/morphology.h"
+#include "core/view.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// Everyday words and a few long compounds and inflected forms, as a user types them.
+constexpr std::string_view WORDS[] = {
+    "talo",      "kissa",         "juosta",     "hyvä",        "olla",        "suomi",
+    "ystävä",    "kirja",         "koulu",      "päivä",       "vesi",        "käsi",
+    "maailma",   "ihminen",       "kaupunki",   "metsä",       "järvi",       "työ",
+    "äiti",      "isä",           "lapsi",      "yö",          "sana",        "kieli",
+    "sydän",     "talossa",       "kirjoittaa", "puhua",       "ymmärtää",    "tietokone",
+    "ravintola", "rautatieasema", "lentokone",  "sairaala",    "kesämökki",   "joulupukki",
+    "saunassa",  "hyvää",         "kiitos",     "anteeksi",    "kauniisti",   "nopeasti",
+    "juoksin",   "olemme",        "parempi",    "taloissamme", "kirjastossa", "huomenna",
+    "syksyllä",  "pöytä",         "tuoli",      "ikkuna",      "ovi",         "katu",
+};
+
+constexpr const char* DATA_FILES[] = {"glosses.fst", "glosses.bin", "inflections.fst",
+                                      "inflections-multi.bin"};
+
+std::vector<std::uint8_t> read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool has_data_set(const fs::path& dir) {
+  return std::all_of(std::begin(DATA_FILES), std::end(DATA_FILES),
+                     [&](const char* name) { return fs::exists(dir / name); });
+}
+
+// The folder of the data set, generated with pnt-synth when it is not there yet.
+std::optional<fs::path> data_dir(std::string& problem) {
+  if (const char* chosen = std::getenv("PNT_BENCH_DATA"); chosen != nullptr && *chosen != 0) {
+    if (!has_data_set(chosen)) {
+      problem = std::string("no data set in PNT_BENCH_DATA=") + chosen;
+      return std::nullopt;
+    }
+    return fs::path(chosen);
+  }
+  const fs::path dir = fs::path(PNT_BUILD_DIR) / "bench-data" / "synthetic";
+  if (has_data_set(dir)) {
+    return dir;
+  }
+  const fs::path tool = fs::path(PNT_BUILD_DIR) / "tools" / "synth" / "pnt-synth";
+  if (!fs::exists(tool)) {
+    problem = "build pnt-synth first: " + tool.string() + " is missing";
+    return std::nullopt;
+  }
+  std::fprintf(stderr, "generating the synthetic data set in %s (first run only)\n", dir.c_str());
+  // Built by appending: g++ 12 warns falsely about `"..." + std::string` at -O3.
+  std::string command;
+  command.append("'").append(tool.string()).append("' '").append(dir.string()).append("'");
+  if (std::system(command.c_str()) != 0 || !has_data_set(dir)) {
+    problem = "pnt-synth failed to write " + dir.string();
+    return std::nullopt;
+  }
+  return dir;
+}
+
+// The data set's bytes and the view over them; the bytes outlive the view.
+struct Loaded {
+  std::vector<std::vector<std::uint8_t>> files;
+  std::unique_ptr<pnt::View> view;
+  std::string problem;
+};
+
+Loaded load() {
+  Loaded loaded;
+  const std::optional<fs::path> dir = data_dir(loaded.problem);
+  if (!dir) {
+    return loaded;
+  }
+  for (const char* name : DATA_FILES) {
+    loaded.files.push_back(read_file(*dir / name));
+  }
+  pnt::Result<pnt::Lexicon> lexicon = pnt::Lexicon::open(loaded.files[0], loaded.files[1]);
+  if (!lexicon) {
+    loaded.problem = "cannot open the lexicon: " + lexicon.error().message();
+    return loaded;
+  }
+  pnt::Result<pnt::Morphology> morphology =
+      pnt::Morphology::open(loaded.files[2], loaded.files[3], *lexicon);
+  if (!morphology) {
+    loaded.problem = "cannot open the morphology: " + morphology.error().message();
+    return loaded;
+  }
+  loaded.view =
+      std::make_unique<pnt::View>(std::move(*lexicon), std::move(*morphology), pnt::LayoutConfig{});
+  return loaded;
+}
+
+Loaded& data_set() {
+  static Loaded loaded = load();
+  return loaded;
+}
+
+// The characters of every word, in typing order, with a flag where a new word starts.
+struct Keystroke {
+  char32_t c;
+  bool first;
+};
+
+std::vector<Keystroke> keystrokes() {
+  std::vector<Keystroke> out;
+  for (const std::string_view word : WORDS) {
+    for (std::size_t pos = 0; pos < word.size();) {
+      const bool first = pos == 0;
+      out.push_back(Keystroke{pnt::decode_utf8(word, pos), first});
+    }
+  }
+  return out;
+}
+
+double percentile(std::vector<double> samples, double fraction) {
+  if (samples.empty()) {
+    return 0;
+  }
+  const auto at = static_cast<std::size_t>(fraction * static_cast<double>(samples.size() - 1));
+  std::nth_element(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(at),
+                   samples.end());
+  return samples[at];
+}
+
+void report_percentiles(benchmark::State& state, const std::vector<double>& micros) {
+  state.counters["p50_us"] = percentile(micros, 0.50);
+  state.counters["p99_us"] = percentile(micros, 0.99);
+  state.counters["max_us"] = percentile(micros, 1.0);
+}
+
+// One iteration is one InsertChar; the query is emptied (untimed) before each new word.
+void BM_InsertChar(benchmark::State& state) {
+  Loaded& loaded = data_set();
+  if (!loaded.view) {
+    state.SkipWithError(loaded.problem.c_str());
+    return;
+  }
+  pnt::View& view = *loaded.view;
+  const std::vector<Keystroke> keys = keystrokes();
+  std::vector<double> micros;
+  micros.reserve(1 << 16);
+  std::size_t i = 0;
+  std::size_t shown_changes = 0;
+  for (auto _ : state) {
+    if (keys[i].first) {
+      view.update(pnt::SetQuery{std::string()});
+    }
+    const std::optional<std::string> before = view.entry_word;
+    const auto start = Clock::now();
+    view.update(pnt::InsertChar{keys[i].c});
+    const auto stop = Clock::now();
+    const double seconds = std::chrono::duration<double>(stop - start).count();
+    state.SetIterationTime(seconds);
+    micros.push_back(seconds * 1e6);
+    shown_changes += view.entry_word != before ? 1 : 0;
+    i = i + 1 == keys.size() ? 0 : i + 1;
+  }
+  report_percentiles(state, micros);
+  state.counters["entry_changes"] =
+      benchmark::Counter(static_cast<double>(shown_changes), benchmark::Counter::kAvgIterations);
+}
+
+// The pieces of a keystroke, over every prefix of the words, to see where the time goes.
+std::vector<std::string> prefixes() {
+  std::vector<std::string> out;
+  for (const std::string_view word : WORDS) {
+    for (std::size_t pos = 0; pos < word.size();) {
+      (void)pnt::decode_utf8(word, pos);
+      out.emplace_back(word.substr(0, pos));
+    }
+  }
+  return out;
+}
+
+template <class Step>
+void bench_step(benchmark::State& state, Step step) {
+  Loaded& loaded = data_set();
+  if (!loaded.view) {
+    state.SkipWithError(loaded.problem.c_str());
+    return;
+  }
+  const std::vector<std::string> queries = prefixes();
+  std::vector<double> micros;
+  micros.reserve(1 << 16);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    step(*loaded.view, queries[i]);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    state.SetIterationTime(seconds);
+    micros.push_back(seconds * 1e6);
+    i = i + 1 == queries.size() ? 0 : i + 1;
+  }
+  report_percentiles(state, micros);
+}
+
+void BM_SearchMatches(benchmark::State& state) {
+  bench_step(state, [](const pnt::View& view, const std::string& query) {
+    benchmark::DoNotOptimize(pnt::search_matches(view.lexicon, query, pnt::MAX_RESULTS));
+  });
+}
+
+void BM_SearchInflections(benchmark::State& state) {
+  bench_step(state, [](const pnt::View& view, const std::string& query) {
+    benchmark::DoNotOptimize(pnt::search_inflections(view.morphology, query, pnt::MAX_RESULTS));
+  });
+}
+
+// Expansion and links of the entry of the first headword that begins with each prefix: the
+// work of a keystroke that changes the shown entry.
+void BM_ExpandAndLink(benchmark::State& state) {
+  Loaded& loaded = data_set();
+  if (!loaded.view) {
+    state.SkipWithError(loaded.problem.c_str());
+    return;
+  }
+  const pnt::View& view = *loaded.view;
+  std::vector<std::pair<std::string, pnt::Entry>> shown;
+  for (const std::string& query : prefixes()) {
+    const std::vector<pnt::MatchRow> rows = pnt::search_matches(view.lexicon, query, 1);
+    if (rows.empty()) {
+      continue;
+    }
+    if (std::optional<pnt::Entry> entry = view.lexicon.entry(rows[0].headword)) {
+      shown.emplace_back(rows[0].headword, std::move(*entry));
+    }
+  }
+  if (shown.empty()) {
+    state.SkipWithError("no entry begins with any of the words");
+    return;
+  }
+  std::vector<double> micros;
+  micros.reserve(1 << 16);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const auto& [key, entry] = shown[i];
+    const auto start = Clock::now();
+    benchmark::DoNotOptimize(pnt::expand_entry(key, entry, view.context()));
+    benchmark::DoNotOptimize(pnt::link_entry(key, entry, view.context()));
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    state.SetIterationTime(seconds);
+    micros.push_back(seconds * 1e6);
+    i = i + 1 == shown.size() ? 0 : i + 1;
+  }
+  report_percentiles(state, micros);
+}
+
+BENCHMARK(BM_InsertChar)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SearchMatches)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SearchInflections)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExpandAndLink)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
