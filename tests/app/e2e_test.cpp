@@ -42,7 +42,8 @@ std::string read_file(const fs::path& path) {
 // stays in the temporary folder), its own HOME, and a pseudo-terminal of a given size.
 class Session {
  public:
-  Session(std::uint16_t width, std::uint16_t height, bool no_color = false) {
+  Session(std::uint16_t width, std::uint16_t height, bool no_color = false,
+          const char* term = "xterm-256color") {
     char pattern[] = "/tmp/pnt-e2e-XXXXXX";
     root_ = mkdtemp(pattern);
     fs::create_directories(root_ / "bin");
@@ -55,7 +56,7 @@ class Session {
     pid_ = forkpty(&master_, nullptr, nullptr, &size);
     if (pid_ == 0) {
       clearenv();
-      setenv("TERM", "xterm-256color", 1);
+      setenv("TERM", term, 1);
       setenv("HOME", (root_ / "home").c_str(), 1);
       setenv("PATH", "/usr/bin:/bin", 1);
       if (no_color) {
@@ -226,6 +227,29 @@ TEST(EndToEnd, FirstFrameTypingAndACleanQuit) {
   // Quitting never writes the layout.
   EXPECT_FALSE(fs::exists(session.layout_beside()));
   EXPECT_FALSE(fs::exists(session.layout_in_home()));
+}
+
+TEST(EndToEnd, WorksUnderEveryCommonTerminalType) {
+  PNT_REQUIRE_PROGRAM();
+  for (const char* term : {"tmux-256color", "screen", "linux"}) {
+    SCOPED_TRACE(term);
+    Session session(80, 24, false, term);
+    ASSERT_TRUE(session.wait_for("(type to search, Tab to switch)"));
+    EXPECT_NE(session.output().find(MOUSE_ON), std::string::npos);
+    std::size_t mark = session.mark();
+    session.send("talo");
+    EXPECT_TRUE(session.wait_for("house music", mark));
+    mark = session.mark();
+    session.send("\033[1;5B");  // Ctrl+Down scrolls the entry; nothing is typed
+    session.send("\033[<0;60;1M");
+    EXPECT_TRUE(session.wait_for("type to return", mark));
+    mark = session.mark();
+    session.send("\033");
+    EXPECT_EQ(session.wait_exit(), 0);
+    const std::string tail = session.output().substr(mark);
+    EXPECT_NE(tail.find(MOUSE_OFF), std::string::npos);
+    EXPECT_EQ(session.output().find("talo5B"), std::string::npos);
+  }
 }
 
 TEST(EndToEnd, KeysOfTheListsEntryAndOverlay) {
