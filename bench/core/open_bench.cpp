@@ -1,0 +1,264 @@
+// Start-up cost: Lexicon::open + Morphology::open over the full-size synthetic data set, beside
+// a bare one-shot decompression of the same zstd frame (the floor for opening), and the
+// resident memory once both are open. The data files are mapped read-only, as the program's
+// embedded blobs are, so only the pages the loaders touch become resident. The data set is
+// written by pnt-synth into the build folder on first run, or taken from PNT_BENCH_DATA.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zstd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "core/lexicon.h"
+#include "core/morphology.h"
+#include "format/gloss.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* DATA_FILES[] = {"inflections.fst", "inflections-multi.bin", "glosses.bin",
+                                      "glosses.fst"};
+
+bool has_data_set(const fs::path& dir) {
+  return std::all_of(std::begin(DATA_FILES), std::end(DATA_FILES),
+                     [&](const char* name) { return fs::exists(dir / name); });
+}
+
+std::optional<fs::path> data_dir(std::string& problem) {
+  if (const char* chosen = std::getenv("PNT_BENCH_DATA"); chosen != nullptr && *chosen != 0) {
+    if (!has_data_set(chosen)) {
+      problem = std::string("no data set in PNT_BENCH_DATA=") + chosen;
+      return std::nullopt;
+    }
+    return fs::path(chosen);
+  }
+  const fs::path dir = fs::path(PNT_BUILD_DIR) / "bench-data" / "synthetic";
+  if (has_data_set(dir)) {
+    return dir;
+  }
+  const fs::path tool = fs::path(PNT_BUILD_DIR) / "tools" / "synth" / "pnt-synth";
+  if (!fs::exists(tool)) {
+    problem = "build pnt-synth first: " + tool.string() + " is missing";
+    return std::nullopt;
+  }
+  std::fprintf(stderr, "generating the synthetic data set in %s (first run only)\n",
+               dir.c_str());
+  const std::string command = "'" + tool.string() + "' '" + dir.string() + "'";
+  if (std::system(command.c_str()) != 0 || !has_data_set(dir)) {
+    problem = "pnt-synth failed to write " + dir.string();
+    return std::nullopt;
+  }
+  return dir;
+}
+
+// A read-only mapping of a whole file, unmapped on destruction.
+class Mapped {
+ public:
+  explicit Mapped(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+      return;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+      void* data = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE,
+                          fd, 0);
+      if (data != MAP_FAILED) {
+        data_ = static_cast<const std::uint8_t*>(data);
+        size_ = static_cast<std::size_t>(st.st_size);
+      }
+    }
+    ::close(fd);
+  }
+  ~Mapped() {
+    if (data_ != nullptr) {
+      ::munmap(const_cast<std::uint8_t*>(data_), size_);
+    }
+  }
+  Mapped(const Mapped&) = delete;
+  Mapped& operator=(const Mapped&) = delete;
+
+  [[nodiscard]] pnt::Bytes bytes() const { return {data_, size_}; }
+
+ private:
+  const std::uint8_t* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+struct DataSet {
+  std::unique_ptr<Mapped> inflections_fst, inflections_multi, glosses_bin, glosses_fst;
+  std::string problem;
+};
+
+DataSet& data_set() {
+  static DataSet set = [] {
+    DataSet s;
+    const std::optional<fs::path> dir = data_dir(s.problem);
+    if (dir) {
+      s.inflections_fst = std::make_unique<Mapped>(*dir / "inflections.fst");
+      s.inflections_multi = std::make_unique<Mapped>(*dir / "inflections-multi.bin");
+      s.glosses_bin = std::make_unique<Mapped>(*dir / "glosses.bin");
+      s.glosses_fst = std::make_unique<Mapped>(*dir / "glosses.fst");
+    }
+    return s;
+  }();
+  return set;
+}
+
+// The floor: one fresh buffer of the declared size and one one-shot decompression.
+std::size_t bare_decompress(pnt::Bytes glosses_bin) {
+  const pnt::Result<pnt::GlossHeader> header = pnt::parse_gloss_header(glosses_bin);
+  if (!header) {
+    return 0;
+  }
+  const std::unique_ptr<std::uint8_t[]> out(new std::uint8_t[header->raw_size]);
+  const std::size_t got =
+      ZSTD_decompress(out.get(), header->raw_size, header->frame.data(), header->frame.size());
+  benchmark::DoNotOptimize(out.get());
+  return ZSTD_isError(got) != 0U ? 0 : got;
+}
+
+bool open_both(const DataSet& d) {
+  pnt::Result<pnt::Lexicon> lexicon =
+      pnt::Lexicon::open(d.glosses_fst->bytes(), d.glosses_bin->bytes());
+  if (!lexicon) {
+    return false;
+  }
+  pnt::Result<pnt::Morphology> morphology = pnt::Morphology::open(
+      d.inflections_fst->bytes(), d.inflections_multi->bytes(), *lexicon);
+  benchmark::DoNotOptimize(morphology);
+  return morphology.has_value();
+}
+
+void BM_BareDecompress(benchmark::State& state) {
+  const DataSet& d = data_set();
+  if (!d.problem.empty()) {
+    state.SkipWithError(d.problem.c_str());
+    return;
+  }
+  for (auto _ : state) {
+    if (bare_decompress(d.glosses_bin->bytes()) == 0) {
+      state.SkipWithError("glosses.bin does not decompress");
+      return;
+    }
+  }
+}
+BENCHMARK(BM_BareDecompress)->Unit(benchmark::kMillisecond);
+
+void BM_LexiconOpen(benchmark::State& state) {
+  const DataSet& d = data_set();
+  if (!d.problem.empty()) {
+    state.SkipWithError(d.problem.c_str());
+    return;
+  }
+  for (auto _ : state) {
+    pnt::Result<pnt::Lexicon> lexicon =
+        pnt::Lexicon::open(d.glosses_fst->bytes(), d.glosses_bin->bytes());
+    if (!lexicon) {
+      state.SkipWithError(pnt::format_report(lexicon.error()).c_str());
+      return;
+    }
+    benchmark::DoNotOptimize(lexicon);
+  }
+}
+BENCHMARK(BM_LexiconOpen)->Unit(benchmark::kMillisecond);
+
+void BM_LexiconAndMorphologyOpen(benchmark::State& state) {
+  const DataSet& d = data_set();
+  if (!d.problem.empty()) {
+    state.SkipWithError(d.problem.c_str());
+    return;
+  }
+  for (auto _ : state) {
+    if (!open_both(d)) {
+      state.SkipWithError("the data set does not open");
+      return;
+    }
+  }
+}
+BENCHMARK(BM_LexiconAndMorphologyOpen)->Unit(benchmark::kMillisecond);
+
+double vm_rss_mib() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.starts_with("VmRSS:")) {
+      return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+    }
+  }
+  return -1;
+}
+
+template <class F>
+double best_ms(int rounds, F&& f) {
+  double best = 1e300;
+  for (int i = 0; i < rounds; ++i) {
+    const Clock::time_point start = Clock::now();
+    f();
+    best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  return best;
+}
+
+// Figures against the targets, measured once before the benchmark table: resident memory in a
+// fresh process right after opening, then the best-of-ten open time over the bare
+// decompression (target: at most 1.5).
+void report_targets() {
+  const DataSet& d = data_set();
+  if (!d.problem.empty()) {
+    std::fprintf(stderr, "open_bench: %s\n", d.problem.c_str());
+    return;
+  }
+  const double rss_before = vm_rss_mib();
+  {
+    pnt::Result<pnt::Lexicon> lexicon =
+        pnt::Lexicon::open(d.glosses_fst->bytes(), d.glosses_bin->bytes());
+    if (!lexicon) {
+      std::fputs(pnt::format_report(lexicon.error()).c_str(), stderr);
+      return;
+    }
+    pnt::Result<pnt::Morphology> morphology = pnt::Morphology::open(
+        d.inflections_fst->bytes(), d.inflections_multi->bytes(), *lexicon);
+    if (!morphology) {
+      std::fputs(pnt::format_report(morphology.error()).c_str(), stderr);
+      return;
+    }
+    std::printf("data set: %llu headwords, %llu forms, record area %zu bytes\n",
+                static_cast<unsigned long long>(lexicon->headword_count()),
+                static_cast<unsigned long long>(morphology->form_count()),
+                lexicon->store().payload().size());
+    std::printf("resident after opening: %.1f MiB (%.1f MiB before; target <= 40 MiB)\n",
+                vm_rss_mib(), rss_before);
+  }
+  const double bare = best_ms(10, [&] { bare_decompress(d.glosses_bin->bytes()); });
+  const double open = best_ms(10, [&] { open_both(d); });
+  std::printf("open %.2f ms, bare decompression %.2f ms: ratio %.2f (target <= 1.5)\n", open,
+              bare, open / bare);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  report_targets();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    return 1;
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
