@@ -278,6 +278,7 @@ Stream::Stream(const Map& map, Bytes prefix) : map_(map), left_(map.len()) {
     pending_ = acc + node.final_output;
   }
   stack_.push_back(Frame{node, acc, 0});
+  depth_ = 1;
 }
 
 bool Stream::next() {
@@ -294,11 +295,12 @@ bool Stream::next() {
     --left_;
     return true;
   }
-  while (!stack_.empty()) {
-    Frame& top = stack_.back();
+  // Frames above depth_ are kept for reuse, so the walk neither copies nor clears them.
+  while (depth_ > 0) {
+    Frame& top = stack_[depth_ - 1];
     if (top.next == top.node.count) {
-      stack_.pop_back();
-      if (!stack_.empty()) {
+      --depth_;
+      if (depth_ > 0) {
         key_.pop_back();
       }
       continue;
@@ -306,25 +308,29 @@ bool Stream::next() {
     std::uint8_t input = 0;
     std::uint64_t output = 0;
     std::uint64_t target = 0;
-    Frame child;
-    if (!map_.transition(top.node, top.next, input, output, target) ||
-        !map_.decode(target, child.node)) {
+    if (!map_.transition(top.node, top.next, input, output, target)) {
       break;
     }
     ++top.next;
-    child.acc = top.acc + output;
+    const std::uint64_t acc = top.acc + output;
+    if (depth_ == stack_.size()) {
+      stack_.emplace_back();  // invalidates `top`
+    }
+    Frame& child = stack_[depth_];
+    if (!map_.decode(target, child.node)) {
+      break;
+    }
+    ++depth_;
+    child.acc = acc;
+    child.next = 0;
     key_.push_back(input);
-    const bool emit = child.node.is_final;
-    const std::uint64_t value = child.acc + child.node.final_output;
-    stack_.push_back(child);
-    if (emit) {
-      value_ = value;
+    if (child.node.is_final) {
+      value_ = acc + child.node.final_output;
       --left_;
       return true;
     }
   }
   done_ = true;
-  stack_.clear();
   return false;
 }
 

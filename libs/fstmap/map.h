@@ -113,7 +113,8 @@ class Stream {
   Stream(const Map& map, Bytes prefix);
 
   Map map_;
-  std::vector<Frame> stack_;
+  std::vector<Frame> stack_;  // the walk's path; only the first depth_ frames are live
+  std::size_t depth_ = 0;
   std::vector<std::uint8_t> key_;
   std::uint64_t value_ = 0;
   std::uint64_t left_ = 0;                // pairs still allowed: a damaged map cannot exceed len()
