@@ -92,7 +92,8 @@ class Map {
 
 /// A lazy ordered stream of (key, value) pairs. `next()` advances; `key()` and `value()` then
 /// describe the current pair. The key view stays valid until the next call of `next()`.
-/// A stream allocates nothing per key beyond its one reusable key buffer and its stack.
+/// A stream allocates nothing per key beyond its one reusable key buffer and its stack, and
+/// never yields more pairs than the map's `len()`, which bounds the walk over a damaged map.
 class Stream {
  public:
   /// Moves to the next pair; false at the end (also when the map turns out to be damaged).
