@@ -1,0 +1,152 @@
+#include "lexicon/merge.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace pnt::lexicon {
+namespace {
+
+RawEntry entry(std::string headword, std::string tag, std::vector<Sense> senses) {
+  return RawEntry{std::move(headword), std::move(tag), std::move(senses)};
+}
+
+std::uint8_t pos(std::string_view name) { return *pos_index(name); }
+
+const MergedEntry* find(const std::vector<MergedEntry>& entries, std::string_view headword) {
+  for (const MergedEntry& e : entries) {
+    if (e.headword == headword) {
+      return &e;
+    }
+  }
+  return nullptr;
+}
+
+TEST(SenseNumbers, LeadingAndTrailingNumbersGoLoneNumbersBecomeEmpty) {
+  EXPECT_EQ(strip_sense_numbers("7. talo 2."), "talo");
+  EXPECT_EQ(strip_sense_numbers("Abu Dhabi 2."), "Abu Dhabi");
+  EXPECT_EQ(strip_sense_numbers(" 3."), "");
+  EXPECT_EQ(strip_sense_numbers("12. be, exist"), "be, exist");
+  // Numbers that belong to the text stay.
+  EXPECT_EQ(strip_sense_numbers("1. Mooseksen kirja"), "Mooseksen kirja");
+  EXPECT_EQ(strip_sense_numbers("Catch-22"), "Catch-22");
+  EXPECT_EQ(strip_sense_numbers("1.e4 e5"), "1.e4 e5");
+  EXPECT_EQ(strip_sense_numbers("version 2.0"), "version 2.0");
+}
+
+TEST(Translations, HashLeftoversAndWikiLinks) {
+  EXPECT_EQ(clean_translation("#Englanti", "albumiini"), "albumiini");
+  EXPECT_EQ(clean_translation("acromegaly#Englanti", "akromegalia"), "acromegaly");
+  EXPECT_EQ(clean_translation("2. physique#Englanti", "fysiikka"), "physique");
+  EXPECT_EQ(clean_translation("Sapporo#en", "Sapporo"), "Sapporo");
+  EXPECT_EQ(resolve_wiki_links("olla [[vanha|vanhempi]] kuin [[talo]]"), "olla vanhempi kuin talo");
+  EXPECT_EQ(resolve_wiki_links("[[broken"), "[[broken");
+}
+
+TEST(FinnishTerms, PlaceholdersAndGrammarNotesAreDropped) {
+  EXPECT_EQ(clean_finnish_term("talo"), "talo");
+  EXPECT_EQ(clean_finnish_term("[[kissa]]"), "kissa");
+  EXPECT_EQ(clean_finnish_term("olla (jonkin) kanssa"), "olla kanssa");
+  EXPECT_EQ(clean_finnish_term("Suomi#Suomi"), "Suomi");
+  EXPECT_FALSE(clean_finnish_term("olla ...[[-vuotias]]"));
+  EXPECT_FALSE(clean_finnish_term("jk + genetiivi"));
+  EXPECT_FALSE(clean_finnish_term("olla + third active infinitive in inessive case"));
+  EXPECT_FALSE(clean_finnish_term("(partitive)"));
+  EXPECT_FALSE(clean_finnish_term("(jotain)"));
+  EXPECT_EQ(split_top_level_commas("kamari, talo (rakennus, koti),  koti"),
+            (std::vector<std::string>{"kamari", "talo (rakennus, koti)", "koti"}));
+}
+
+TEST(Hints, ShortenedAtAWordBoundary) {
+  EXPECT_EQ(short_hint("human abode."), "human abode");
+  std::string hint = short_hint(
+      "used to connect a noun to an adjective that describes it in a longer sentence");
+  EXPECT_TRUE(hint.ends_with("\xE2\x80\xA6"));
+  EXPECT_LE(hint.size(), 44u);
+  EXPECT_EQ(hint.find("  "), std::string::npos);
+}
+
+TEST(Merger, FinEngFirstThenInvertedWithoutRepeats) {
+  Merger merger([](std::string_view) { return pos("noun"); });
+  merger.add_fin_eng({entry("talo", "n", {{"house, home", "asuinrakennus"}}),
+                      entry("olla", "v", {{"1. be", "olla"}, {"2. be, exist", "x"}})});
+  merger.add_eng_fin({
+      entry("house", "n", {{"7. talo 2.", "human abode"}, {" 3.", "dynasty"}}),
+      entry("place", "n", {{"paikka, talo", "location"}}),
+      entry("exist", "v", {{"olla, olla olemassa", "to be"}}),
+      entry("be", "v", {{"olla", "exist"}}),
+  });
+  std::vector<MergedEntry> out = merger.finish();
+  const MergedEntry* talo = find(out, "talo");
+  ASSERT_NE(talo, nullptr);
+  ASSERT_EQ(talo->groups.size(), 1u);
+  EXPECT_EQ(talo->groups[0].pos, pos("noun"));
+  // "house" is already a fin-eng sense, so the inverted ones are dropped.
+  EXPECT_EQ(talo->groups[0].meanings, (std::vector<std::string>{"house, home", "place"}));
+  const MergedEntry* olla = find(out, "olla");
+  ASSERT_NE(olla, nullptr);
+  EXPECT_EQ(olla->groups[0].meanings, (std::vector<std::string>{"be", "be, exist"}));
+  ASSERT_NE(find(out, "olla olemassa"), nullptr);
+  EXPECT_EQ(find(out, "olla olemassa")->groups[0].pos, pos("verb"));
+  EXPECT_NE(find(out, "paikka"), nullptr);
+}
+
+TEST(Merger, RepeatedEnglishWordsGetTheirSenseAsHint) {
+  Merger merger([](std::string_view) { return pos("noun"); });
+  merger.add_eng_fin({
+      entry("house", "n", {{"1. kamari, talo", "debating chamber"}, {"2. talo", "human abode"},
+                           {" 3.", "dynasty"}}),
+      entry("building", "n", {{"talo", "structure"}}),
+  });
+  std::vector<MergedEntry> out = merger.finish();
+  const MergedEntry* talo = find(out, "talo");
+  ASSERT_NE(talo, nullptr);
+  EXPECT_EQ(talo->groups[0].meanings,
+            (std::vector<std::string>{"house (debating chamber)", "house (human abode)",
+                                      "house (dynasty)", "building"}));
+  EXPECT_EQ(find(out, "kamari")->groups[0].meanings, (std::vector<std::string>{"house"}));
+}
+
+TEST(Merger, CaseCollisionsStayApartAndGroupsFollowPos) {
+  Merger merger([](std::string_view term) {
+    return term.find(' ') != std::string_view::npos ? pos("phrase") : pos("noun");
+  });
+  merger.add_fin_eng({entry("Suomi", "pn", {{"Finland", "maa"}}),
+                      entry("suomi", "n", {{"Finnish", "kieli"}}),
+                      entry("hyvä", "adj", {{"good", "x"}}),
+                      entry("hyvä", "interjection", {{"bravo", "x"}})});
+  merger.add_eng_fin({entry("good", "n", {{"hyvä", "the good"}}),
+                      entry("all right", "", {{"ihan hyvä, hyvä", ""}})});
+  std::vector<MergedEntry> out = merger.finish();
+  ASSERT_NE(find(out, "Suomi"), nullptr);
+  ASSERT_NE(find(out, "suomi"), nullptr);
+  EXPECT_EQ(find(out, "Suomi")->groups[0].meanings, (std::vector<std::string>{"Finland"}));
+  const MergedEntry* hyva = find(out, "hyvä");
+  ASSERT_EQ(hyva->groups.size(), 3u);
+  EXPECT_EQ(hyva->groups[0].pos, pos("adj"));
+  EXPECT_EQ(hyva->groups[1].pos, pos("intj"));
+  EXPECT_EQ(hyva->groups[2].pos, pos("noun"));
+  EXPECT_EQ(hyva->groups[2].meanings, (std::vector<std::string>{"good", "all right"}));
+  EXPECT_EQ(find(out, "ihan hyvä")->groups[0].pos, pos("phrase"));
+  // Byte order: capitals first.
+  for (std::size_t i = 1; i < out.size(); ++i) {
+    EXPECT_LT(out[i - 1].headword, out[i].headword);
+  }
+}
+
+TEST(Merger, AtMostTwelveMeaningsPerGroup) {
+  Merger merger([](std::string_view) { return pos("noun"); });
+  std::vector<RawEntry> english;
+  for (int i = 0; i < 20; ++i) {
+    english.push_back(entry("word" + std::to_string(100 + i), "n", {{"sana", ""}}));
+  }
+  merger.add_eng_fin(english);
+  std::vector<MergedEntry> out = merger.finish();
+  ASSERT_EQ(out.size(), 1u);
+  ASSERT_EQ(out[0].groups[0].meanings.size(), MAX_MEANINGS);
+  EXPECT_EQ(out[0].groups[0].meanings.front(), "word100");
+}
+
+}  // namespace
+}  // namespace pnt::lexicon

@@ -1,0 +1,207 @@
+#include "lexicon/vfst.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "lexicon/analysis.h"
+
+namespace pnt::lexicon {
+namespace {
+
+// A hand-built transducer in voikko's unweighted format.
+struct TinyState {
+  bool final = false;
+  std::vector<std::tuple<std::string, std::string, int>> arcs;  // in, out, target state
+};
+
+void put16(std::vector<std::uint8_t>& b, std::uint32_t v) {
+  b.push_back(static_cast<std::uint8_t>(v));
+  b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
+  put16(b, v & 0xFFFF);
+  put16(b, v >> 16);
+}
+
+std::vector<std::uint8_t> build_vfst(const std::vector<TinyState>& states) {
+  std::vector<std::string> symbols{""};
+  auto sym = [&](const std::string& s) {
+    auto it = std::find(symbols.begin(), symbols.end(), s);
+    if (it != symbols.end()) {
+      return static_cast<std::uint32_t>(it - symbols.begin());
+    }
+    symbols.push_back(s);
+    return static_cast<std::uint32_t>(symbols.size() - 1);
+  };
+  for (const TinyState& s : states) {
+    for (const auto& [in, out, target] : s.arcs) {
+      sym(in);
+      sym(out);
+    }
+  }
+  std::vector<std::uint32_t> start;
+  std::uint32_t cell = 0;
+  for (const TinyState& s : states) {
+    start.push_back(cell);
+    cell += static_cast<std::uint32_t>(s.arcs.size()) + (s.final || s.arcs.empty() ? 1 : 0);
+  }
+  std::vector<std::uint8_t> b;
+  put32(b, 0x00013A6E);
+  put32(b, 0x000351FA);
+  b.resize(16, 0);
+  put16(b, static_cast<std::uint32_t>(symbols.size()));
+  for (const std::string& s : symbols) {
+    b.insert(b.end(), s.begin(), s.end());
+    b.push_back(0);
+  }
+  while (b.size() % 8 != 0) {
+    b.push_back(0);
+  }
+  for (const TinyState& s : states) {
+    std::uint32_t n = static_cast<std::uint32_t>(s.arcs.size());
+    if (s.final || s.arcs.empty()) {
+      put16(b, s.final ? 0xFFFF : 0);  // a non-final state without arcs: a dead epsilon loop
+      put16(b, 0);
+      put32(b, (n << 24) | (s.final ? 0 : start[&s - states.data()]));
+    }
+    for (std::uint32_t i = 0; i < n; ++i) {
+      const auto& [in, out, target] = s.arcs[i];
+      std::uint32_t more = (!s.final && !s.arcs.empty() && i == 0) ? n - 1 : 0;
+      put16(b, sym(in));
+      put16(b, sym(out));
+      put32(b, (more << 24) | start[static_cast<std::size_t>(target)]);
+    }
+  }
+  return b;
+}
+
+// talo, talossa, talohan (untagged clitic), talossani (possessive), talokin (tagged clitic),
+// and a path that a flag diacritic blocks; plus an unwanted root "tila".
+std::vector<TinyState> tiny_lexicon() {
+  std::vector<TinyState> s(29);
+  s[0].arcs = {{"t", "[Ln]", 1}, {"t", "[Ln]", 20}};
+  s[1].arcs = {{"a", "[Xp]", 2}};
+  s[2].arcs = {{"", "t", 3}};
+  s[3].arcs = {{"", "a", 4}};
+  s[4].arcs = {{"", "l", 5}};
+  s[5].arcs = {{"", "o", 6}};
+  s[6].arcs = {{"l", "[X]", 7}};
+  s[7].arcs = {{"o", "talo", 8}};
+  s[8].arcs = {{"", "[Sn]", 9}, {"s", "[Sine]", 10}};
+  s[9].final = true;
+  s[9].arcs = {{"h", "h", 21}, {"k", "[Fkin]", 24}};
+  s[21].arcs = {{"a", "a", 22}};
+  s[22].arcs = {{"n", "n", 23}};
+  s[23].arcs = {{"", "[Ef]", 19}};
+  s[24].arcs = {{"i", "i", 25}};
+  s[25].arcs = {{"n", "n", 19}};
+  s[10].arcs = {{"s", "ss", 11}};
+  s[11].arcs = {{"a", "a", 15}};
+  s[15].final = true;
+  s[15].arcs = {{"n", "[O1y]", 16}, {"@P.BLOCK.ON@", "", 17}};
+  s[16].arcs = {{"i", "ni", 19}};
+  s[17].arcs = {{"@D.BLOCK@", "x", 18}};
+  s[18].final = true;
+  s[19].final = true;
+  // The unwanted root "tila" is cut off at its second letter.
+  s[20].arcs = {{"", "[Xp]", 26}};
+  s[26].arcs = {{"", "t", 27}};
+  s[27].arcs = {{"", "i", 28}};
+  s[28].arcs = {{"i", "[X]", 19}};
+  return s;
+}
+
+std::vector<std::pair<std::string, std::string>> walk(const Transducer& t, bool possessives) {
+  WantedLexemes wanted;
+  wanted.add("[Ln]", "talo", "talo");
+  EnumerateOptions options;
+  options.possessives = possessives;
+  std::vector<std::pair<std::string, std::string>> paths;
+  auto stats = enumerate_paths(t, wanted, options, [&](std::string_view in, std::string_view out) {
+    paths.emplace_back(in, out);
+  });
+  EXPECT_FALSE(stats.capped);
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
+TEST(Vfst, ParsesHeaderSymbolsAndFlags) {
+  auto bytes = build_vfst(tiny_lexicon());
+  auto t = Transducer::parse(bytes);
+  ASSERT_TRUE(t) << t.error().message();
+  EXPECT_EQ(t->symbols()[0], "");
+  EXPECT_GE(t->feature_count(), 1u);
+  EXPECT_TRUE(t->is_final(0) == false);
+  auto flag = std::find(t->symbols().begin(), t->symbols().end(), "@P.BLOCK.ON@");
+  ASSERT_NE(flag, t->symbols().end());
+  EXPECT_EQ(t->flags()[static_cast<std::size_t>(flag - t->symbols().begin())].op, 'P');
+}
+
+TEST(Vfst, RejectsDamagedFiles) {
+  auto bytes = build_vfst(tiny_lexicon());
+  EXPECT_FALSE(Transducer::parse(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 10)));
+  auto bad_magic = bytes;
+  bad_magic[0] ^= 1;
+  EXPECT_FALSE(Transducer::parse(bad_magic));
+  auto cut = std::vector<std::uint8_t>(bytes.begin(), bytes.end() - 4);
+  EXPECT_FALSE(Transducer::parse(cut));
+  // A target beyond the last cell.
+  auto far = bytes;
+  far[far.size() - 2] = 0x7F;
+  EXPECT_FALSE(Transducer::parse(far));
+}
+
+TEST(Vfst, EnumeratesWantedPathsWithoutCliticsAndHonoursFlags) {
+  auto bytes = build_vfst(tiny_lexicon());
+  auto t = Transducer::parse(bytes);
+  ASSERT_TRUE(t);
+  auto with = walk(*t, true);
+  std::vector<std::string> forms;
+  for (const auto& [in, out] : with) {
+    forms.push_back(in);
+    auto parts = parse_fst_output(out);
+    EXPECT_EQ(parts[0].root, "talo");
+  }
+  // talohan ends in letters then [Ef]; talokin has [Fkin]; the D flag blocks "talossax";
+  // the "tila" root is not wanted.
+  EXPECT_EQ(forms, (std::vector<std::string>{"talo", "talossa", "talossani"}));
+  auto without = walk(*t, false);
+  ASSERT_EQ(without.size(), 2u);
+  EXPECT_EQ(without[1].first, "talossa");
+}
+
+TEST(Vfst, RunawayEnumerationStopsAtTheCap) {
+  // A final state that loops on itself: without limits the walk would not end.
+  std::vector<TinyState> s(4);
+  s[0].arcs = {{"t", "[Xp]", 1}};
+  s[1].arcs = {{"", "t", 2}};
+  s[2].arcs = {{"", "[X]", 3}};
+  s[3].final = true;
+  s[3].arcs = {{"a", "a", 3}, {"", "b", 3}};
+  auto bytes = build_vfst(s);
+  auto t = Transducer::parse(bytes);
+  ASSERT_TRUE(t);
+  WantedLexemes wanted;
+  wanted.add("", "t", "t");
+  EnumerateOptions options;
+  options.max_paths = 1000;
+  std::size_t n = 0;
+  auto stats = enumerate_paths(*t, wanted, options, [&](std::string_view, std::string_view) { ++n; });
+  EXPECT_TRUE(stats.capped);
+  EXPECT_EQ(n, 1000u);
+  options.max_paths = 1'000'000'000;
+  options.max_input = 3;
+  options.max_output = 8;
+  n = 0;
+  stats = enumerate_paths(*t, wanted, options, [&](std::string_view, std::string_view) { ++n; });
+  EXPECT_FALSE(stats.capped);
+  EXPECT_GT(n, 0u);
+  EXPECT_LT(n, 1000u);
+}
+
+}  // namespace
+}  // namespace pnt::lexicon

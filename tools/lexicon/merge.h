@@ -1,0 +1,103 @@
+// Turning the two dictd dictionaries into headword entries: cleaning the translation lines,
+// inverting eng-fin, merging by part of speech.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lexicon/dictd.h"
+
+namespace pnt::lexicon {
+
+/// The data set's part-of-speech table; a name's position is its POS index.
+inline constexpr std::array<std::string_view, 24> POS_NAMES = {
+    "noun",   "verb",    "adj",       "name",   "adv",   "pron",  "phrase",   "num",
+    "intj",   "proverb", "suffix",    "postp",  "prefix", "conj", "character", "contraction",
+    "prep",   "det",     "particle",  "interfix", "symbol", "punct", "abbrev", "devlog"};
+
+/// At most this many meanings are kept in one part-of-speech group.
+inline constexpr std::size_t MAX_MEANINGS = 12;
+
+/// The POS index of a name of POS_NAMES.
+[[nodiscard]] std::optional<std::uint8_t> pos_index(std::string_view name);
+
+/// The POS index for a dictionary tag such as "n", "pn" or "phraseologicalUnit"; nothing for
+/// an empty or unknown tag.
+[[nodiscard]] std::optional<std::uint8_t> pos_for_tag(std::string_view tag);
+
+/// Removes a leading "N. " and a trailing " N." sense number and surrounding blanks. A line
+/// that is only a number becomes empty (it repeats the previous translation).
+[[nodiscard]] std::string strip_sense_numbers(std::string_view line);
+
+/// Replaces wiki links: "[[a|b]]" by "b", "[[a]]" by "a".
+[[nodiscard]] std::string resolve_wiki_links(std::string_view text);
+
+/// Collapses runs of blanks to one space and trims both ends.
+[[nodiscard]] std::string collapse_spaces(std::string_view text);
+
+/// Cleans one fin-eng translation line (English): sense numbers, wiki links, "X#Englanti"
+/// tails; a line that is only "#Englanti" means the headword itself. Empty when nothing is left.
+[[nodiscard]] std::string clean_translation(std::string_view line, std::string_view headword);
+
+/// Splits at commas that are not inside parentheses or brackets; parts are trimmed.
+[[nodiscard]] std::vector<std::string> split_top_level_commas(std::string_view text);
+
+/// Cleans one Finnish term of an eng-fin translation line; nothing when the term is a
+/// placeholder or a grammar note rather than a word.
+[[nodiscard]] std::optional<std::string> clean_finnish_term(std::string_view term);
+
+/// Shortens an English definition to a parenthesis-sized hint.
+[[nodiscard]] std::string short_hint(std::string_view definition);
+
+/// One part-of-speech group of a finished entry.
+struct MergedGroup {
+  std::uint8_t pos = 0;
+  std::vector<std::string> meanings;
+};
+
+/// A finished headword: its real spelling and its groups (fin-eng groups first).
+struct MergedEntry {
+  std::string headword;
+  std::vector<MergedGroup> groups;
+};
+
+/// Guesses a POS index for a Finnish term whose source entry has no tag.
+using PosGuess = std::function<std::uint8_t(std::string_view term)>;
+
+/// Collects both dictionaries and produces the merged entries.
+class Merger {
+ public:
+  explicit Merger(PosGuess guess) : guess_(std::move(guess)) {}
+
+  /// fin-eng entries: each translation line becomes one meaning of the headword.
+  void add_fin_eng(const std::vector<RawEntry>& entries);
+
+  /// eng-fin entries: each Finnish term of a translation line gets the English headword.
+  void add_eng_fin(const std::vector<RawEntry>& entries);
+
+  /// Headwords in byte order, each with at least one group of at least one meaning.
+  [[nodiscard]] std::vector<MergedEntry> finish() const;
+
+ private:
+  struct Inverted {
+    std::string english;
+    std::string definition;
+  };
+  struct GroupState {
+    std::uint8_t pos = 0;
+    std::vector<std::string> direct;
+    std::vector<Inverted> inverted;
+  };
+  GroupState& group(const std::string& headword, std::uint8_t pos);
+
+  PosGuess guess_;
+  std::map<std::string, std::vector<GroupState>> words_;
+};
+
+}  // namespace pnt::lexicon

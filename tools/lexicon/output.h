@@ -1,0 +1,40 @@
+// Writing the four data files from the merged entries and the form pairs.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <span>
+#include <vector>
+
+#include "base/error.h"
+#include "lexicon/forms.h"
+#include "lexicon/merge.h"
+
+namespace pnt::lexicon {
+
+/// glosses.bin and glosses.fst: record i belongs to headword i (entries in byte order).
+struct GlossFiles {
+  std::vector<std::uint8_t> bin;
+  std::vector<std::uint8_t> fst;
+  std::uint64_t meanings = 0;
+};
+
+/// Encodes the records back to back and indexes them by headword. Fails when the entries are
+/// not strictly increasing or a record does not fit its fields.
+[[nodiscard]] Result<GlossFiles> build_gloss_files(std::span<const MergedEntry> entries,
+                                                   int zstd_level = 19);
+
+struct InflectionStats {
+  std::uint64_t forms = 0;           ///< keys of inflections.fst
+  std::uint64_t list_targets = 0;    ///< keys whose value names a list
+  std::uint64_t lists = 0;           ///< lists stored (equal lists are stored once)
+  std::uint64_t truncated_lists = 0; ///< lists cut to 255 ids
+};
+
+/// Streams inflections.fst to `fst` and returns inflections-multi.bin in `multi`.
+/// `pairs` must be sorted and unique (FormPairs::sort_unique).
+[[nodiscard]] Result<InflectionStats> write_inflection_files(const FormPairs& pairs,
+                                                             std::FILE* fst,
+                                                             std::vector<std::uint8_t>& multi);
+
+}  // namespace pnt::lexicon
