@@ -138,6 +138,12 @@ Result<std::unique_ptr<CursesTerminal>> CursesTerminal::open() {
     init_pair(static_cast<short>(Color::Red), COLOR_RED, -1);
   }
 
+  // Arrows in both cursor-key modes, whatever the entry lists, so that a terminal that ignores
+  // the keypad mode still moves the selection.
+  define_key("\033[A", KEY_UP);
+  define_key("\033[B", KEY_DOWN);
+  define_key("\033OA", KEY_UP);
+  define_key("\033OB", KEY_DOWN);
   define_key("\033[1;5A", K_CTRL_UP);
   define_key("\033[1;5B", K_CTRL_DOWN);
   // Some entries bind the SGR mouse prefix to KEY_MOUSE, which would make the library parse
