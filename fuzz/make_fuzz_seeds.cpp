@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fstmap/builder.h"
+#include "fuzz/format_seeds.h"
 
 namespace {
 
@@ -111,6 +112,15 @@ int main(int argc, char** argv) {
   const std::string_view target = argv[1];
   if (target == "fstmap_fuzz") {
     return write_fstmap_seeds(argv[2]);
+  }
+  if (target == "gloss_fuzz" || target == "multi_fuzz") {
+    const bool ok = target == "gloss_fuzz" ? pnt::fuzzing::write_gloss_seeds(argv[2])
+                                           : pnt::fuzzing::write_multi_seeds(argv[2]);
+    if (!ok) {
+      std::fprintf(stderr, "make_fuzz_seeds: cannot write seeds into %s\n", argv[2]);
+      return 1;
+    }
+    return 0;
   }
   std::fprintf(stderr, "make_fuzz_seeds: no seeds for %s, starting from an empty corpus\n",
                argv[1]);
