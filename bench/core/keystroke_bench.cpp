@@ -271,10 +271,61 @@ void BM_ExpandAndLink(benchmark::State& state) {
   report_percentiles(state, micros);
 }
 
+// A heavy entry: 40 meanings that each name three other headwords, so that every meaning
+// gives the full three expansions with their children. The synthetic glosses rarely name
+// headwords, so this bounds what a dense entry of the real lexicon costs to show.
+void BM_ExpandDenseEntry(benchmark::State& state) {
+  Loaded& loaded = data_set();
+  if (!loaded.view) {
+    state.SkipWithError(loaded.problem.c_str());
+    return;
+  }
+  const pnt::View& view = *loaded.view;
+  std::vector<std::string> named;
+  pnt::fst::Stream stream = view.lexicon.stream();
+  for (std::size_t i = 0; stream.next() && named.size() < 120; ++i) {
+    const std::string_view key = stream.key_text();
+    if (i % 997 == 0 && key.find(' ') == std::string_view::npos && key[0] >= 'a') {
+      named.emplace_back(key);
+    }
+  }
+  if (named.size() < 120) {
+    state.SkipWithError("too few headwords to name");
+    return;
+  }
+  pnt::Entry entry;
+  for (std::size_t g = 0; g < 2; ++g) {
+    pnt::PosGroup group{"noun", {}};
+    for (std::size_t m = 0; m < 20; ++m) {
+      const std::size_t at = (g * 20 + m) * 3;
+      group.meanings.push_back("genitive plural of " + named[at] + " or " + named[at + 1] +
+                               " (compare " + named[at + 2] + ")");
+    }
+    entry.groups.push_back(std::move(group));
+  }
+  std::vector<double> micros;
+  std::size_t expansions = 0;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    const auto expanded = pnt::expand_entry("x", entry, view.context());
+    benchmark::DoNotOptimize(pnt::link_entry("x", entry, view.context()));
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    state.SetIterationTime(seconds);
+    micros.push_back(seconds * 1e6);
+    expansions = 0;
+    for (const auto& list : expanded) {
+      expansions += list.size();
+    }
+  }
+  report_percentiles(state, micros);
+  state.counters["expansions"] = static_cast<double>(expansions);
+}
+
 BENCHMARK(BM_InsertChar)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SearchMatches)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SearchInflections)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ExpandAndLink)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExpandDenseEntry)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

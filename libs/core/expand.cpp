@@ -155,15 +155,43 @@ bool enough_to_link(const std::vector<Candidate>& candidates) {
   return has_groups(candidates.back());
 }
 
-std::vector<std::string_view> token_texts(std::string_view text) {
-  const std::vector<Token> tokens = split_spans(text);
-  std::vector<std::string_view> texts;
-  texts.reserve(tokens.size());
-  for (const Token& token : tokens) {
-    texts.push_back(token.text);
+// The tokens lower-cased once, so that the up to fifteen phrases tried at each position do not
+// lower-case them again. Stripping the outer TRIM_CHARS after lower-casing gives the same
+// phrase as stripping first: they are ASCII, no other character lower-cases into one of
+// them, and for the final-sigma rule they read like the end of the text.
+class LoweredTokens {
+ public:
+  explicit LoweredTokens(const std::vector<Token>& tokens) {
+    lowered_.reserve(tokens.size());
+    for (const Token& token : tokens) {
+      lowered_.push_back(to_lower(token.text));
+    }
   }
-  return texts;
-}
+
+  [[nodiscard]] std::size_t size() const { return lowered_.size(); }
+
+  /// The same text as make_phrase over the original tokens [e, e + k).
+  [[nodiscard]] std::string phrase(std::size_t e, std::size_t k) const {
+    std::string out;
+    for (std::size_t i = e; i < e + k; ++i) {
+      std::string_view piece = lowered_[i];
+      if (i == e) {
+        piece.remove_prefix(leading_trim(piece));
+      }
+      if (i + 1 == e + k) {
+        piece.remove_suffix(trailing_trim(piece));
+      }
+      if (i > e) {
+        out.push_back(' ');
+      }
+      out += piece;
+    }
+    return out;
+  }
+
+ private:
+  std::vector<std::string> lowered_;
+};
 
 std::vector<std::vector<Expansion>> expand_groups(const Entry& entry, int depth,
                                                   VisitedSet& visited,
@@ -276,13 +304,13 @@ std::vector<Candidate> collect_entries(const ExpandContext& context, std::string
 
 std::vector<Expansion> expand_text(std::string_view text, int depth, VisitedSet& visited,
                                    const ExpandContext& context) {
-  const std::vector<std::string_view> tokens = token_texts(text);
+  const LoweredTokens tokens(split_spans(text));
   std::vector<Expansion> result;
   std::size_t e = 0;
   while (e < tokens.size() && result.size() < MAX_EXPANSIONS) {
     std::size_t advance = 1;
     for (std::size_t k = std::min(MAX_PHRASE_WORDS, tokens.size() - e); k >= 1; --k) {
-      std::string phrase = make_phrase(std::span(tokens).subspan(e, k));
+      std::string phrase = tokens.phrase(e, k);
       if (char_count(phrase) < MIN_PHRASE_CHARS) {
         continue;
       }
@@ -340,17 +368,13 @@ std::vector<std::vector<Expansion>> expand_entry(std::string_view key, const Ent
 std::vector<Link> find_links(std::string_view text, const VisitedSet& visited,
                              const ExpandContext& context) {
   const std::vector<Token> tokens = split_spans(text);
-  std::vector<std::string_view> texts;
-  texts.reserve(tokens.size());
-  for (const Token& token : tokens) {
-    texts.push_back(token.text);
-  }
+  const LoweredTokens lowered(tokens);
   std::vector<Link> result;
   std::size_t e = 0;
   while (e < tokens.size()) {
     std::size_t advance = 1;
     for (std::size_t k = std::min(MAX_PHRASE_WORDS, tokens.size() - e); k >= 1; --k) {
-      std::string phrase = make_phrase(std::span(texts).subspan(e, k));
+      std::string phrase = lowered.phrase(e, k);
       if (char_count(phrase) < MIN_PHRASE_CHARS || visited.contains(phrase)) {
         continue;
       }
