@@ -59,13 +59,15 @@ Result<std::vector<std::string_view>> Morphology::resolve(std::uint32_t target) 
     }
     return std::vector<std::string_view>{headword(target)};
   }
-  Result<std::vector<EntryId>> ids = multi_ids(multi_.body, multi_.offsets, target & ~MULTI_FLAG);
+  // Read in place: the result list is the only allocation of a lookup.
+  Result<MultiList> ids = multi_list(multi_.body, multi_.offsets, target & ~MULTI_FLAG);
   if (!ids) {
     return fail(std::move(ids.error()));
   }
   std::vector<std::string_view> words;
   words.reserve(ids->size());
-  for (const EntryId id : *ids) {
+  for (std::size_t i = 0; i < ids->size(); ++i) {
+    const EntryId id = (*ids)[i];
     if (id >= headword_count()) {
       return fail("multi base id " + std::to_string(id) + " out of range");
     }

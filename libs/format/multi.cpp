@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace pnt {
 namespace {
@@ -53,8 +54,8 @@ Result<MultiTable> parse_multi(Bytes blob) {
   return table;
 }
 
-Result<std::vector<EntryId>> multi_ids(Bytes body, std::span<const std::uint32_t> offsets,
-                                       std::uint32_t index) {
+Result<MultiList> multi_list(Bytes body, std::span<const std::uint32_t> offsets,
+                             std::uint32_t index) {
   if (index >= offsets.size()) {
     return fail("multi index " + std::to_string(index) + " out of range");
   }
@@ -66,10 +67,19 @@ Result<std::vector<EntryId>> multi_ids(Bytes body, std::span<const std::uint32_t
   if (body.size() - off - 1 < 4 * k) {
     return fail("truncated multi ids");
   }
+  return MultiList{body.subspan(off + 1, 4 * k)};
+}
+
+Result<std::vector<EntryId>> multi_ids(Bytes body, std::span<const std::uint32_t> offsets,
+                                       std::uint32_t index) {
+  Result<MultiList> list = multi_list(body, offsets, index);
+  if (!list) {
+    return fail(std::move(list.error()));
+  }
   std::vector<EntryId> ids;
-  ids.reserve(k);
-  for (std::size_t j = 0; j < k; ++j) {
-    ids.push_back(static_cast<EntryId>(read_uint_le(body, off + 1 + 4 * j, 4).value_or(0)));
+  ids.reserve(list->size());
+  for (std::size_t j = 0; j < list->size(); ++j) {
+    ids.push_back((*list)[j]);
   }
   return ids;
 }

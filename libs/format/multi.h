@@ -1,6 +1,7 @@
 // The inflection multi table: lists of EntryIds for forms that belong to several headwords.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -25,6 +26,20 @@ struct MultiTable {
 /// "bad multi magic", "unsupported multi version {}", "truncated multi entry header",
 /// "truncated multi entry body".
 [[nodiscard]] Result<MultiTable> parse_multi(Bytes blob);
+
+/// One list of the table, read in place.
+struct MultiList {
+  Bytes ids;  ///< the list's EntryIds, 4 bytes each, little-endian
+  [[nodiscard]] std::size_t size() const { return ids.size() / 4; }
+  /// The id at position `i`, which must be below size().
+  [[nodiscard]] EntryId operator[](std::size_t i) const {
+    return static_cast<EntryId>(read_uint_le(ids, 4 * i, 4).value_or(0));
+  }
+};
+
+/// Locates list `index` without copying it; the errors are those of multi_ids.
+[[nodiscard]] Result<MultiList> multi_list(Bytes body, std::span<const std::uint32_t> offsets,
+                                           std::uint32_t index);
 
 /// Reads list `index`. Errors: "multi index {} out of range", "truncated multi entry",
 /// "truncated multi ids".
