@@ -18,8 +18,11 @@ namespace pnt {
 
 /// Characters stripped from the outer ends of a phrase.
 inline constexpr std::string_view TRIM_CHARS = ".,;:!?\"'()[]";
+/// Longest phrase tried, in tokens.
 inline constexpr std::size_t MAX_PHRASE_WORDS = 5;
+/// Most nested entries found in one meaning text.
 inline constexpr std::size_t MAX_EXPANSIONS = 3;
+/// Meaning texts of the shown entry are at depth 1; only texts below this depth get children.
 inline constexpr int MAX_DEPTH = 2;
 
 /// One nested entry found in a meaning text.
@@ -74,9 +77,13 @@ using VisitedSet = std::unordered_set<std::string>;
 /// Full Unicode lower-casing (final sigma included).
 [[nodiscard]] std::string to_lower(std::string_view text);
 
+/// The entries a phrase can show: its own entry first, then those of its other headwords in
+/// stored order; entries without groups are kept.
 [[nodiscard]] std::vector<Candidate> collect_entries(const ExpandContext& context,
                                                      std::string_view word);
 
+/// Up to MAX_EXPANSIONS nested entries named by `text`, longest phrase first, children
+/// depth-first; adds every expanded phrase and headword to `visited`.
 [[nodiscard]] std::vector<Expansion> expand_text(std::string_view text, int depth,
                                                  VisitedSet& visited,
                                                  const ExpandContext& context);
@@ -86,6 +93,7 @@ using VisitedSet = std::unordered_set<std::string>;
                                                                const Entry& entry,
                                                                const ExpandContext& context);
 
+/// Every span of `text` whose phrase (not in `visited`) leads to a headword with an entry.
 [[nodiscard]] std::vector<Link> find_links(std::string_view text, const VisitedSet& visited,
                                            const ExpandContext& context);
 

@@ -17,21 +17,25 @@
 
 namespace pnt {
 
+/// Bound on the rows of each list and on the inflected forms examined for one search.
 inline constexpr std::size_t MAX_RESULTS = 100;
 /// Value of View::doc while the documents overlay is closed.
 inline constexpr std::uint8_t DOC_CLOSED = 0xFF;
 
+/// A row of the matches list: a headword that begins with the query.
 struct MatchRow {
   std::string headword;
   friend bool operator==(const MatchRow&, const MatchRow&) = default;
 };
 
+/// A row of the inflections list: a form that begins with the query and one of its headwords.
 struct InflectionRow {
   std::string form;
   std::string headword;  ///< never equal to `form`
   friend bool operator==(const InflectionRow&, const InflectionRow&) = default;
 };
 
+/// The list that the arrow keys move.
 enum class Focus : std::uint8_t { Matches = 0, Inflections = 1 };
 
 struct InsertChar { char32_t c; };
@@ -78,9 +82,16 @@ class View {
   /// Applies one message; cannot fail, and ignores what does not apply.
   void update(Message message);
 
+  /// Rebuilds both lists from the query, selects the first match, drops the kept entry and
+  /// refreshes the entry.
   void run_search();
+  /// Shows the headword chosen by focus and selection (the query's lemmas when no match is
+  /// selected); nothing is recomputed while the same headword stays shown with its entry.
   void refresh_entry();
+  /// Removes the shown entry, its expansions and links; the scroll offset stays.
   void clear_entry();
+  /// Moves the focus to the requested list and refreshes the entry; ignored when the focus
+  /// is already there or the inflections list asked for is empty.
   void set_focus(bool inflections);
 
   [[nodiscard]] ExpandContext context() const { return {lexicon, morphology}; }
