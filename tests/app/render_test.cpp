@@ -390,6 +390,31 @@ TEST(RenderFrame, ControlCharactersNeverReachACell) {
   EXPECT_TRUE(frame.row_text(1).starts_with("│> a\uFFFD[2Jb\uFFFD\uFFFD ")) << frame.row_text(1);
 }
 
+TEST(RenderFrame, TinyTerminalsDrawWithoutFaults) {
+  View view = fixture_view();
+  type(view, "talo");
+  view.update(ScrollEntry{3});
+  ScreenMap map;
+  for (int mode = 0; mode < 3; ++mode) {
+    if (mode == 1) {
+      view.update(ToggleFullscreen{});
+    }
+    if (mode == 2) {
+      view.update(ToggleDocuments{});
+    }
+    for (std::uint16_t width = 0; width < 8; ++width) {
+      for (std::uint16_t height = 0; height < 8; ++height) {
+        const CellBuffer frame = render(view, map, width, height);
+        EXPECT_EQ(map.frame_area, (Rect{0, 0, width, height}));
+      }
+    }
+  }
+  // Under 2x2 the entry pane has no inside: its rows are laid out at width 0, one word a row.
+  view.update(CloseDocuments{});
+  (void)render(view, map, 1, 1);
+  EXPECT_EQ(map.entry_rows.width, 0);
+}
+
 TEST(PickTitle, FirstCandidateThatFitsElseTheLast) {
   const std::array<std::string, 2> matches{" matches (type to search, Tab to switch) ", " matches "};
   EXPECT_EQ(pick_title(matches, 42), " matches ");
