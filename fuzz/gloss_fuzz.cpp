@@ -44,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (header) {
     // Re-encode the header: it must equal the bytes before the frame, and the frame must be
     // the bytes right after it.
-    std::vector<std::uint8_t> again = {'P', 'N', 'T', 'B', 1,
-                                       static_cast<std::uint8_t>(header->pos_names.size())};
+    std::vector<std::uint8_t> again = {
+        'P', 'N', 'T', 'B', 1, static_cast<std::uint8_t>(header->pos_names.size())};
     for (const std::string_view name : header->pos_names) {
       again.push_back(static_cast<std::uint8_t>(name.size()));
       again.insert(again.end(), name.begin(), name.end());

@@ -55,8 +55,7 @@ std::optional<fs::path> data_dir(std::string& problem) {
     problem = "build pnt-synth first: " + tool.string() + " is missing";
     return std::nullopt;
   }
-  std::fprintf(stderr, "generating the synthetic data set in %s (first run only)\n",
-               dir.c_str());
+  std::fprintf(stderr, "generating the synthetic data set in %s (first run only)\n", dir.c_str());
   const std::string command = "'" + tool.string() + "' '" + dir.string() + "'";
   if (std::system(command.c_str()) != 0 || !has_data_set(dir)) {
     problem = "pnt-synth failed to write " + dir.string();
@@ -75,8 +74,8 @@ class Mapped {
     }
     struct stat st {};
     if (::fstat(fd, &st) == 0 && st.st_size > 0) {
-      void* data = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE,
-                          fd, 0);
+      void* data =
+          ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
       if (data != MAP_FAILED) {
         data_ = static_cast<const std::uint8_t*>(data);
         size_ = static_cast<std::size_t>(st.st_size);
@@ -138,8 +137,8 @@ bool open_both(const DataSet& d) {
   if (!lexicon) {
     return false;
   }
-  pnt::Result<pnt::Morphology> morphology = pnt::Morphology::open(
-      d.inflections_fst->bytes(), d.inflections_multi->bytes(), *lexicon);
+  pnt::Result<pnt::Morphology> morphology =
+      pnt::Morphology::open(d.inflections_fst->bytes(), d.inflections_multi->bytes(), *lexicon);
   benchmark::DoNotOptimize(morphology);
   return morphology.has_value();
 }
@@ -231,8 +230,8 @@ void report_targets() {
       std::fputs(pnt::format_report(lexicon.error()).c_str(), stderr);
       return;
     }
-    pnt::Result<pnt::Morphology> morphology = pnt::Morphology::open(
-        d.inflections_fst->bytes(), d.inflections_multi->bytes(), *lexicon);
+    pnt::Result<pnt::Morphology> morphology =
+        pnt::Morphology::open(d.inflections_fst->bytes(), d.inflections_multi->bytes(), *lexicon);
     if (!morphology) {
       std::fputs(pnt::format_report(morphology.error()).c_str(), stderr);
       return;
@@ -246,8 +245,8 @@ void report_targets() {
   }
   const double bare = best_ms(10, [&] { bare_decompress(d.glosses_bin->bytes()); });
   const double open = best_ms(10, [&] { open_both(d); });
-  std::printf("open %.2f ms, bare decompression %.2f ms: ratio %.2f (target <= 1.5)\n", open,
-              bare, open / bare);
+  std::printf("open %.2f ms, bare decompression %.2f ms: ratio %.2f (target <= 1.5)\n", open, bare,
+              open / bare);
 }
 
 }  // namespace

@@ -48,9 +48,9 @@ Result<GlossStore> GlossStore::load(Bytes blob) {
   // The size comes from the data: on a small machine an absurd one must fail, not throw.
   store.payload_.reset(new (std::nothrow) std::uint8_t[store.payload_size_]);
   if (!store.payload_) {
-    return fail(Error("cannot allocate " + std::to_string(header->raw_size) +
-                      " bytes for the record area")
-                    .context("decompressing glosses.bin"));
+    return fail(
+        Error("cannot allocate " + std::to_string(header->raw_size) + " bytes for the record area")
+            .context("decompressing glosses.bin"));
   }
   std::size_t got = 0;
   {
@@ -63,8 +63,8 @@ Result<GlossStore> GlossStore::load(Bytes blob) {
                               header->frame.data(), header->frame.size());
   }
   if (ZSTD_isError(got) != 0U) {
-    return fail(Error(std::string("zstd: ") + ZSTD_getErrorName(got))
-                    .context("decompressing glosses.bin"));
+    return fail(
+        Error(std::string("zstd: ") + ZSTD_getErrorName(got)).context("decompressing glosses.bin"));
   }
   if (got != header->raw_size) {
     return fail("plain size mismatch: expected " + std::to_string(header->raw_size) + ", got " +

@@ -26,8 +26,8 @@ Result<Morphology> Morphology::open(Bytes inflections_fst, Bytes inflections_mul
   // The footer's key count comes from the data, and a damaged one must not reserve gigabytes:
   // the reservation is capped by the map's size (a rough bound, as shared suffixes let a map
   // hold more keys than bytes), and the tables still grow if they have to.
-  const std::uint64_t expected = std::min<std::uint64_t>(
-      lexicon.headword_count(), lexicon.index().bytes().size());
+  const std::uint64_t expected =
+      std::min<std::uint64_t>(lexicon.headword_count(), lexicon.index().bytes().size());
   morphology.headword_ends_.reserve(static_cast<std::size_t>(expected));
   // About a dozen bytes per headword in a real lexicon; the arena grows if needed.
   morphology.arena_.reserve(static_cast<std::size_t>(expected) * 12);

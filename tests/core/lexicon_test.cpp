@@ -18,9 +18,7 @@ using testing::default_blobs;
 using testing::FixtureTable;
 using testing::report;
 
-std::vector<std::uint8_t> blob_of(std::string_view text) {
-  return {text.begin(), text.end()};
-}
+std::vector<std::uint8_t> blob_of(std::string_view text) { return {text.begin(), text.end()}; }
 
 // The record area of a glosses.bin with `raw` as its record area.
 std::vector<std::uint8_t> glosses_bin(const std::vector<std::uint8_t>& raw,

@@ -32,11 +32,11 @@ std::vector<std::uint8_t> multi_of(const std::vector<std::vector<EntryId>>& list
 
 // Three headwords with ids 0 ("a1"), 1 ("b2") and 2 ("c3").
 const testing::FixtureBlobs& abc_blobs() {
-  static const testing::FixtureBlobs blobs = testing::make_blobs(FixtureTable{
-      .headwords = {{"a1", {{"noun", {"first"}}}},
-                    {"b2", {{"noun", {"second"}}}},
-                    {"c3", {{"noun", {"third"}}}}},
-      .forms = {}});
+  static const testing::FixtureBlobs blobs =
+      testing::make_blobs(FixtureTable{.headwords = {{"a1", {{"noun", {"first"}}}},
+                                                     {"b2", {{"noun", {"second"}}}},
+                                                     {"c3", {{"noun", {"third"}}}}},
+                                       .forms = {}});
   return blobs;
 }
 
@@ -156,8 +156,8 @@ TEST(MorphologyOpen, LoadErrors) {
 
 TEST(MorphologyOpen, NonUtf8HeadwordStopsTheStartUp) {
   // The lexicon itself opens: only the headword table needs text.
-  Result<std::vector<std::uint8_t>> bin = write_glosses_bin(std::vector<std::string>{"noun"},
-                                                            std::vector<std::uint8_t>{0}, 1);
+  Result<std::vector<std::uint8_t>> bin =
+      write_glosses_bin(std::vector<std::string>{"noun"}, std::vector<std::uint8_t>{0}, 1);
   ASSERT_TRUE(bin);
   const std::vector<std::uint8_t> index = map_of({{"ok", 0}, {std::string("t\xC3\x28x"), 0}});
   Result<Lexicon> lexicon = Lexicon::open(index, *bin);

@@ -55,8 +55,7 @@ TEST(ParseGlossHeader, EveryPrefixIsTruncated) {
 TEST(ParseGlossHeader, ChecksInOrder) {
   EXPECT_EQ(error_of(parse_gloss_header(blob_of("PNTC"))), "Error: bad magic\n");
   EXPECT_EQ(error_of(parse_gloss_header(blob_of("BTNP\x01\x00"))), "Error: bad magic\n");
-  EXPECT_EQ(error_of(parse_gloss_header(blob_of("PNTB\x02"))),
-            "Error: unsupported version 2\n");
+  EXPECT_EQ(error_of(parse_gloss_header(blob_of("PNTB\x02"))), "Error: unsupported version 2\n");
   EXPECT_EQ(error_of(parse_gloss_header(blob_of(std::string("PNTB\x00", 5)))),
             "Error: unsupported version 0\n");
   EXPECT_EQ(error_of(parse_gloss_header(header_with({"ok", "\xE2\x82"}))),

@@ -18,8 +18,14 @@ std::string error_of(const Result<T>& result) {
 }
 
 Blob header(std::uint32_t count, std::uint8_t version = 1) {
-  return {'P', 'N', 'T', 'M', version, static_cast<std::uint8_t>(count & 0xFF),
-          static_cast<std::uint8_t>((count >> 8) & 0xFF), static_cast<std::uint8_t>(count >> 16),
+  return {'P',
+          'N',
+          'T',
+          'M',
+          version,
+          static_cast<std::uint8_t>(count & 0xFF),
+          static_cast<std::uint8_t>((count >> 8) & 0xFF),
+          static_cast<std::uint8_t>(count >> 16),
           static_cast<std::uint8_t>(count >> 24)};
 }
 

@@ -29,9 +29,9 @@ LexiconTable build_fixture_table() {
   add("house", {{"noun", {"house music"}}});
   add("to", {{"abbrev", {"Thursday"}}});
 
-  add("talo", {{"noun",
-                {"building", "farm, homestead",
-                 "house (building meant to serve as a human abode)"}}});
+  add("talo",
+      {{"noun",
+        {"building", "farm, homestead", "house (building meant to serve as a human abode)"}}});
   add("talo elää tavallaan, vieras tulee ajallaan",
       {{"proverb", {"every house has its own customs"}}});
   add("taloa", {{"noun", {"partitive singular of talo"}}});

@@ -38,9 +38,9 @@ struct FileCloser {
 
 const std::vector<std::string>& data_set_pos_names() {
   static const std::vector<std::string> names = {
-      "noun",   "verb",  "adj",       "name",        "adv",  "pron",     "phrase",   "num",
-      "intj",   "proverb", "suffix",  "postp",       "prefix", "conj",   "character", "contraction",
-      "prep",   "det",   "particle",  "interfix",    "symbol", "punct",  "abbrev",   "devlog"};
+      "noun", "verb",    "adj",      "name",     "adv",    "pron",  "phrase",    "num",
+      "intj", "proverb", "suffix",   "postp",    "prefix", "conj",  "character", "contraction",
+      "prep", "det",     "particle", "interfix", "symbol", "punct", "abbrev",    "devlog"};
   return names;
 }
 

@@ -21,7 +21,7 @@ namespace {
 
 // The shape of the shipped data set.
 constexpr std::size_t HEADWORDS = 242'109;
-constexpr std::size_t PHRASE_HEADWORDS = 5'202;   // keys with a space
+constexpr std::size_t PHRASE_HEADWORDS = 5'202;    // keys with a space
 constexpr std::size_t CAPITAL_HEADWORDS = 10'982;  // keys starting with a capital letter
 constexpr std::size_t FORMS = 24'527'395;
 constexpr std::size_t LIST_TARGETS = 235'203;
@@ -61,8 +61,8 @@ bool evenly_picked(std::size_t i, std::size_t picked, std::size_t total) {
 }
 
 std::string finnish_word(Rng& rng) {
-  static constexpr std::string_view ONSETS[] = {"",  "k", "t", "p", "s", "h", "l", "m",
-                                                "n", "r", "v", "j", "k", "t", "s", "kk",
+  static constexpr std::string_view ONSETS[] = {"",   "k",  "t",  "p",  "s",  "h",  "l", "m",
+                                                "n",  "r",  "v",  "j",  "k",  "t",  "s", "kk",
                                                 "tt", "pp", "ss", "ll", "nn", "mm", "rr"};
   static constexpr std::string_view VOWELS[] = {
       "a",  "e",  "i",  "o",  "u",  "y",  "ä",  "ö",  "a",  "i",  "e",  "aa", "ee",
@@ -136,11 +136,11 @@ std::vector<std::string> make_headwords(Rng& rng) {
 
 // Case endings with possessive suffixes; the first is the empty one (the headword itself).
 std::vector<std::string> make_endings(std::size_t count) {
-  static constexpr std::string_view CASES[] = {"",   "n",   "a",   "na",  "ksi", "ssa", "sta",
-                                               "an", "lla", "lta", "lle", "tta", "t",   "ine",
+  static constexpr std::string_view CASES[] = {"",   "n",    "a",    "na",   "ksi",  "ssa", "sta",
+                                               "an", "lla",  "lta",  "lle",  "tta",  "t",   "ine",
                                                "in", "ihin", "issa", "ista", "illa", "ilta"};
-  static constexpr std::string_view POSSESSIVES[] = {"", "ni", "si", "mme", "nne", "nsa", "kin",
-                                                     "han"};
+  static constexpr std::string_view POSSESSIVES[] = {"",    "ni",  "si",  "mme",
+                                                     "nne", "nsa", "kin", "han"};
   std::vector<std::string> endings;
   for (std::string_view possessive : POSSESSIVES) {
     for (std::string_view ending : CASES) {
@@ -161,8 +161,8 @@ std::vector<std::string> make_endings(std::size_t count) {
 std::vector<std::string> make_vocabulary(Rng& rng) {
   static constexpr std::string_view CONSONANTS = "bcdfghlmnprstvwy";
   static constexpr std::string_view VOWELS = "aeiou";
-  std::vector<std::string> words = {"of", "the", "a", "to", "in", "singular", "plural",
-                                    "form", "(", ")", "person", "present", "past", "or"};
+  std::vector<std::string> words = {"of",   "the", "a", "to",     "in",      "singular", "plural",
+                                    "form", "(",   ")", "person", "present", "past",     "or"};
   while (words.size() < 4000) {
     std::string word;
     const std::size_t length = 2 + rng.below(4);
