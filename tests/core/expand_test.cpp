@@ -225,16 +225,6 @@ TEST_F(WorkedExampleTest, OllaExpandsTheTwoWordHeadwordAsOnePhrase) {
   EXPECT_EQ(links[1][0].start, synonym.find("olla"));
 }
 
-TEST_F(WorkedExampleTest, ALoneLetterIsIgnoredThoughItIsAHeadword) {
-  ASSERT_TRUE(parts_.lexicon.entry("a").has_value());
-  const Entry talo = entry("talo");
-  for (const auto& meaning_links : link_entry("talo", talo, context())) {
-    for (const Link& link : meaning_links) {
-      EXPECT_NE(link.target, "a");
-    }
-  }
-}
-
 // --- Expansion and links over small lexicons -------------------------------------------------
 
 class ExpandTest : public ::testing::Test {
@@ -370,10 +360,11 @@ TEST_F(ExpandTest, ChildrenHaveOneListPerGroupAndStopAtTheSecondLevel) {
 
 TEST_F(ExpandTest, EntryExpandsEachWordOnceButLinksItEverywhere) {
   use(table({noun("talo", {"house"}), noun("house", {"talo"}), noun("koti", {"home"})}));
-  const Entry koti{
-      {PosGroup{"noun", {"talo", "talo house", "koti"}}, PosGroup{"verb", {"house (talo)"}}}};
+  const Entry koti{{PosGroup{"noun", {"talo", "talo house", "koti"}}, PosGroup{"adj", {}},
+                    PosGroup{"verb", {"house (talo)", ""}}}};
+  // One list per meaning, across groups; a group without meanings adds none.
   const auto expansions = expand_entry("koti", koti, context());
-  ASSERT_EQ(expansions.size(), 4U);
+  ASSERT_EQ(expansions.size(), 5U);
   ASSERT_EQ(phrases(expansions[0]), (Strings{"talo"}));
   // "house" went in under "talo" at the second level, so it is not expanded again.
   EXPECT_EQ(phrases(expansions[0][0].children[0]), (Strings{"house"}));
@@ -381,12 +372,15 @@ TEST_F(ExpandTest, EntryExpandsEachWordOnceButLinksItEverywhere) {
   EXPECT_TRUE(expansions[2].empty());  // the shown headword itself
   EXPECT_TRUE(expansions[3].empty());
 
+  EXPECT_TRUE(expansions[4].empty());
+
   const auto links = link_entry("koti", koti, context());
-  ASSERT_EQ(links.size(), 4U);
+  ASSERT_EQ(links.size(), 5U);
   EXPECT_EQ(described("talo", links[0]), (Strings{"talo@talo"}));
   EXPECT_EQ(described("talo house", links[1]), (Strings{"talo@talo", "house@house"}));
   EXPECT_TRUE(links[2].empty());
   EXPECT_EQ(described("house (talo)", links[3]), (Strings{"house@house", "talo@talo"}));
+  EXPECT_TRUE(links[4].empty());
 }
 
 TEST_F(ExpandTest, PhraseStaysVisitedWhenTheLimitCutOffItsSecondCandidate) {
@@ -421,21 +415,6 @@ TEST_F(ExpandTest, VisitedPhraseHidesShorterOnesOnlyWhenExpanding) {
   // A visited word consumes its token without being expanded.
   VisitedSet visited{"olla"};
   EXPECT_EQ(phrases(expand("olla olemassa olla", 2, visited)), (Strings{"olla olemassa"}));
-}
-
-TEST_F(ExpandTest, EveryMeaningGetsItsOwnListInOrderAcrossGroups) {
-  use(table({noun("talo", {"house"})}));
-  const Entry shown{
-      {PosGroup{"noun", {"nothing", "talo"}}, PosGroup{"verb", {}}, PosGroup{"adj", {"talo", ""}}}};
-  const auto expansions = expand_entry("x", shown, context());
-  const auto links = link_entry("x", shown, context());
-  ASSERT_EQ(expansions.size(), 4U);
-  ASSERT_EQ(links.size(), 4U);
-  EXPECT_TRUE(expansions[0].empty());
-  EXPECT_EQ(expansions[1].size(), 1U);
-  EXPECT_TRUE(expansions[2].empty());  // expanded once already
-  EXPECT_EQ(links[2].size(), 1U);
-  EXPECT_TRUE(links[3].empty());
 }
 
 }  // namespace

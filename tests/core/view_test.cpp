@@ -434,17 +434,6 @@ TEST(ViewUpdate, FullscreenScrollsWithTheArrowsUntilTypingLeavesIt) {
   EXPECT_EQ(view.query, "taloax");
 }
 
-TEST(ViewUpdate, ScrollEntrySaturates) {
-  View view = fixture_view();
-  view.update(ScrollEntry{-1});
-  EXPECT_EQ(view.entry_scroll, 0U);
-  view.update(ScrollEntry{70000 - 65536});
-  view.update(ScrollEntry{65535});
-  EXPECT_EQ(view.entry_scroll, 65535U);
-  view.update(ScrollEntry{1});
-  EXPECT_EQ(view.entry_scroll, 65535U);
-}
-
 TEST(ScrollBy, SaturatesAndUsesTheLowSixteenBitsOfTheDistance) {
   EXPECT_EQ(scroll_by(10, 5), 15U);
   EXPECT_EQ(scroll_by(10, -15), 0U);
