@@ -54,6 +54,44 @@ std::optional<Event> read_mouse_report(const NextUnit& next) {
   return std::nullopt;
 }
 
+std::optional<Event> read_legacy_mouse_report(const NextUnit& next) {
+  std::array<char32_t, 3> bytes{};
+  for (char32_t& byte : bytes) {
+    const std::optional<InputUnit> unit = next(REPORT_TIMEOUT_MS);
+    if (!unit || unit->kind != InputUnit::Kind::Char) {
+      return std::nullopt;
+    }
+    byte = unit->ch;
+  }
+  std::optional<MouseEvent> mouse = parse_legacy_mouse(bytes[0], bytes[1], bytes[2]);
+  if (!mouse) {
+    return std::nullopt;
+  }
+  return Event{*mouse};
+}
+
+// Classifies button bits shared by both report formats.
+MouseEvent classify(std::uint32_t b, bool released) {
+  static constexpr std::array<MouseButton, 4> BUTTONS{MouseButton::Left, MouseButton::Middle,
+                                                      MouseButton::Right, MouseButton::None};
+  MouseEvent event;
+  event.modifiers = static_cast<std::uint8_t>(b & 28);
+  event.button = BUTTONS[b & 3];
+  if ((b & 64) != 0) {
+    static constexpr std::array<MouseKind, 4> WHEELS{MouseKind::WheelUp, MouseKind::WheelDown,
+                                                     MouseKind::WheelLeft, MouseKind::WheelRight};
+    event.kind = WHEELS[b & 3];
+    event.button = MouseButton::None;
+  } else if ((b & 32) != 0) {
+    event.kind = event.button == MouseButton::None ? MouseKind::Move : MouseKind::Drag;
+  } else if (released) {
+    event.kind = MouseKind::Release;
+  } else {
+    event.kind = event.button == MouseButton::None ? MouseKind::Release : MouseKind::Press;
+  }
+  return event;
+}
+
 // Consumes the rest of an escape sequence the library did not know, so that its bytes are not
 // taken for typed characters.
 void skip_sequence(char32_t introducer, const NextUnit& next) {
@@ -92,6 +130,8 @@ std::optional<Event> decode_named(InputUnit unit, const NextUnit& next) {
       return Event{ResizeEvent{}};
     case InputUnit::Kind::MousePrefix:
       return read_mouse_report(next);
+    case InputUnit::Kind::LegacyMousePrefix:
+      return read_legacy_mouse_report(next);
     case InputUnit::Kind::OtherKey:
       return Event{KeyEvent{.key = Key::Other}};
   }
@@ -148,28 +188,21 @@ std::optional<MouseEvent> parse_sgr_mouse(std::string_view body, char final_char
   if (field != 2 || !has_digit) {
     return std::nullopt;
   }
-  const std::uint32_t b = values[0];
-  MouseEvent event;
+  MouseEvent event = classify(values[0], final_char == 'm');
   event.column = static_cast<std::uint16_t>(std::min<std::uint32_t>(values[1], 65536) -
                                             (values[1] > 0 ? 1 : 0));
   event.row = static_cast<std::uint16_t>(std::min<std::uint32_t>(values[2], 65536) -
                                          (values[2] > 0 ? 1 : 0));
-  event.modifiers = static_cast<std::uint8_t>(b & 28);
-  static constexpr std::array<MouseButton, 4> BUTTONS{MouseButton::Left, MouseButton::Middle,
-                                                      MouseButton::Right, MouseButton::None};
-  event.button = BUTTONS[b & 3];
-  if ((b & 64) != 0) {
-    static constexpr std::array<MouseKind, 4> WHEELS{MouseKind::WheelUp, MouseKind::WheelDown,
-                                                     MouseKind::WheelLeft, MouseKind::WheelRight};
-    event.kind = WHEELS[b & 3];
-    event.button = MouseButton::None;
-  } else if ((b & 32) != 0) {
-    event.kind = event.button == MouseButton::None ? MouseKind::Move : MouseKind::Drag;
-  } else if (final_char == 'm') {
-    event.kind = MouseKind::Release;
-  } else {
-    event.kind = event.button == MouseButton::None ? MouseKind::Release : MouseKind::Press;
+  return event;
+}
+
+std::optional<MouseEvent> parse_legacy_mouse(char32_t b, char32_t x, char32_t y) {
+  if (b < 32 || x < 33 || y < 33 || b > 0xFFFF || x > 0xFFFF || y > 0xFFFF) {
+    return std::nullopt;
   }
+  MouseEvent event = classify(b - 32, false);
+  event.column = static_cast<std::uint16_t>(x - 33);
+  event.row = static_cast<std::uint16_t>(y - 33);
   return event;
 }
 

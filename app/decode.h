@@ -23,6 +23,7 @@ struct InputUnit {
     Enter,
     Resize,
     MousePrefix,  ///< "ESC [ <": an SGR mouse report follows
+    LegacyMousePrefix,  ///< "ESC [ M": three bytes of an X10-style mouse report follow
     OtherKey,
   };
   Kind kind = Kind::Char;
@@ -44,5 +45,9 @@ inline constexpr int REPORT_TIMEOUT_MS = 50;
 /// Parses the body "b;x;y" and the final 'M' (press or motion) or 'm' (release) of an SGR
 /// mouse report; coordinates in the report are 1-based. Nothing when malformed.
 [[nodiscard]] std::optional<MouseEvent> parse_sgr_mouse(std::string_view body, char final_char);
+
+/// Decodes the three bytes after "ESC [ M" of a legacy mouse report (each value plus 32;
+/// coordinates 1-based); a release there names no button. Nothing when malformed.
+[[nodiscard]] std::optional<MouseEvent> parse_legacy_mouse(char32_t b, char32_t x, char32_t y);
 
 }  // namespace pnt

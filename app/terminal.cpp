@@ -235,8 +235,9 @@ Result<std::optional<Event>> CursesTerminal::poll_event(int timeout_ms) {
       case KEY_RESIZE:
         return InputUnit{InputUnit::Kind::Resize, 0};
       case K_SGR_MOUSE:
-      case KEY_MOUSE:
         return InputUnit{InputUnit::Kind::MousePrefix, 0};
+      case KEY_MOUSE:  // the entry's own mouse key, "ESC [ M" where it names one
+        return InputUnit{InputUnit::Kind::LegacyMousePrefix, 0};
       default:
         return InputUnit{InputUnit::Kind::OtherKey, 0};
     }

@@ -150,6 +150,19 @@ TEST(DecodeInput, SgrMouseReports) {
   }
 }
 
+TEST(DecodeInput, LegacyMouseReports) {
+  const auto legacy = [](char32_t b, char32_t x, char32_t y) {
+    return decode({key(Kind::LegacyMousePrefix), ch(b), ch(x), ch(y)});
+  };
+  EXPECT_EQ(legacy(32, 33 + 9, 33 + 4),
+            Event{(MouseEvent{MouseKind::Press, MouseButton::Left, 9, 4, 0})});
+  EXPECT_EQ(legacy(35, 34, 34), Event{(MouseEvent{MouseKind::Release, MouseButton::None, 1, 1, 0})});
+  EXPECT_EQ(legacy(96 + 1, 40, 40),
+            Event{(MouseEvent{MouseKind::WheelDown, MouseButton::None, 7, 7, 0})});
+  EXPECT_FALSE(legacy(31, 40, 40).has_value());
+  EXPECT_FALSE(decode({key(Kind::LegacyMousePrefix), ch(32)}).has_value());
+}
+
 TEST(DecodeInput, TruncatedMouseReportGivesNoEvent) {
   Script script;
   EXPECT_FALSE(decode({key(Kind::MousePrefix), ch(U'0'), ch(U';')}, &script).has_value());
