@@ -64,9 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // The same bytes as record areas, under the header's names or under a fixed table.
-  static const std::vector<std::string_view> FIXED = {"noun", "verb", "adj"};
+  static const std::vector<std::string_view> fixed_names = {"noun", "verb", "adj"};
   const std::span<const std::string_view> names =
-      header ? std::span<const std::string_view>(header->pos_names) : FIXED;
+      header ? std::span<const std::string_view>(header->pos_names) : fixed_names;
   for (std::size_t offset = 0; offset <= size && offset < 16; ++offset) {
     decode(blob.subspan(offset), names);
   }
