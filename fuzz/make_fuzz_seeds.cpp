@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/layout.h"
 #include "fstmap/builder.h"
 #include "fuzz/format_seeds.h"
 
@@ -102,6 +103,31 @@ int write_fstmap_seeds(const std::string& dir) {
   return 0;
 }
 
+// Layout files as the program writes them, plus hand-made variants that reach the parser's
+// other paths: clamping, foreign keys and tables, wrong types, a duplicate key.
+int write_layout_seeds(const std::string& dir) {
+  std::vector<std::string> texts;
+  for (const pnt::LayoutConfig layout : {pnt::LayoutConfig{40, 60}, pnt::LayoutConfig{10, 90},
+                                         pnt::LayoutConfig{90, 10}, pnt::LayoutConfig{55, 33}}) {
+    texts.push_back(pnt::format_layout(layout));
+  }
+  texts.emplace_back("left_pct = 5\nmatches_pct = 95 # clamped\n");
+  texts.emplace_back(
+      "theme = \"dark\"\n[window]\nsize = [80, 24]\nleft_pct = \"x\"\n[[panes]]\n"
+      "name = \"k\xC3\xA4sin\"\nmatches_pct = 0x1F\n");
+  texts.emplace_back(
+      "left_pct = 1.5e2\nmatches_pct = true\nwhen = 1979-05-27T07:32:00Z\n"
+      "s = \"\"\"multi\\\n   line\"\"\"\nl = 'lit'\ninl = { a = 1, b.c = 2 }\n");
+  texts.emplace_back("left_pct = 30\nleft_pct = 31\n");
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const Bytes8 bytes(texts[i].begin(), texts[i].end());
+    if (!write_file(dir + "/layout_" + std::to_string(i) + ".toml", bytes)) {
+      return 1;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -112,6 +138,9 @@ int main(int argc, char** argv) {
   const std::string_view target = argv[1];
   if (target == "fstmap_fuzz") {
     return write_fstmap_seeds(argv[2]);
+  }
+  if (target == "layout_fuzz") {
+    return write_layout_seeds(argv[2]);
   }
   if (target == "gloss_fuzz" || target == "multi_fuzz") {
     const bool ok = target == "gloss_fuzz" ? pnt::fuzzing::write_gloss_seeds(argv[2])
