@@ -33,7 +33,9 @@ class CellBuffer {
   [[nodiscard]] Rect area() const { return {0, 0, width_, height_}; }
 
   /// The cell at (x, y); x and y must lie inside the buffer.
-  [[nodiscard]] const Cell& at(std::uint16_t x, std::uint16_t y) const { return cells_[index(x, y)]; }
+  [[nodiscard]] const Cell& at(std::uint16_t x, std::uint16_t y) const {
+    return cells_[index(x, y)];
+  }
   [[nodiscard]] Cell& at(std::uint16_t x, std::uint16_t y) { return cells_[index(x, y)]; }
 
   /// Writes one character at (x, y) when the point lies inside the buffer; control characters

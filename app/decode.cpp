@@ -182,8 +182,8 @@ std::optional<MouseEvent> parse_sgr_mouse(std::string_view body, char final_char
       return std::nullopt;
     }
     has_digit = true;
-    values[field] = std::min<std::uint32_t>(values[field] * 10 + static_cast<std::uint32_t>(c - '0'),
-                                            1'000'000);
+    values[field] = std::min<std::uint32_t>(
+        values[field] * 10 + static_cast<std::uint32_t>(c - '0'), 1'000'000);
   }
   if (field != 2 || !has_digit) {
     return std::nullopt;

@@ -14,7 +14,7 @@ namespace pnt {
 /// One unit of input as the terminal library delivers it: a character, or a key it decoded.
 struct InputUnit {
   enum class Kind : std::uint8_t {
-    Char,         ///< `ch` holds the character (control characters included)
+    Char,  ///< `ch` holds the character (control characters included)
     Up,
     Down,
     CtrlUp,
@@ -22,7 +22,7 @@ struct InputUnit {
     Backspace,
     Enter,
     Resize,
-    MousePrefix,  ///< "ESC [ <": an SGR mouse report follows
+    MousePrefix,        ///< "ESC [ <": an SGR mouse report follows
     LegacyMousePrefix,  ///< "ESC [ M": three bytes of an X10-style mouse report follow
     OtherKey,
   };

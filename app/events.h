@@ -20,7 +20,14 @@ struct KeyEvent {
 };
 
 enum class MouseKind : std::uint8_t {
-  Press, Release, Drag, Move, WheelUp, WheelDown, WheelLeft, WheelRight
+  Press,
+  Release,
+  Drag,
+  Move,
+  WheelUp,
+  WheelDown,
+  WheelLeft,
+  WheelRight
 };
 enum class MouseButton : std::uint8_t { Left, Middle, Right, None };
 

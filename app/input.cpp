@@ -39,8 +39,7 @@ Outcome dispatch_mouse(const MouseEvent& mouse, View& view, ScreenMap& map) {
       if (!left) {
         return Outcome::Nothing;
       }
-      return continue_drag(map, view, mouse.column, mouse.row) ? Outcome::Redraw
-                                                               : Outcome::Nothing;
+      return continue_drag(map, view, mouse.column, mouse.row) ? Outcome::Redraw : Outcome::Nothing;
     case MouseKind::Release:
       // Terminals report some releases without the button; a drag only ends with the left one.
       if (mouse.button == MouseButton::Middle || mouse.button == MouseButton::Right) {
@@ -147,7 +146,7 @@ bool continue_drag(ScreenMap& map, View& view, std::uint16_t column, std::uint16
 }
 
 std::optional<std::pair<std::uint16_t, std::uint16_t>> inner_cell(Rect area, std::uint16_t column,
-                                                                   std::uint16_t row) {
+                                                                  std::uint16_t row) {
   if (area.width < 2 || area.height < 2) {
     return std::nullopt;
   }

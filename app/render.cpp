@@ -39,9 +39,9 @@ std::uint16_t inner_width(Rect area) {
 void draw_query(const View& view, CellBuffer& frame, Rect area) {
   const std::string n = std::to_string(view.lexicon.headword_count());
   const std::string m = std::to_string(view.morphology.form_count());
-  const std::array<std::string, 4> titles{
-      " pohjantuulikko " + n + " · " + m + " · ctrl+l: legal ",
-      " pohjantuulikko " + n + " · " + m + " ", " pnt " + n + " ", " pnt "};
+  const std::array<std::string, 4> titles{" pohjantuulikko " + n + " · " + m + " · ctrl+l: legal ",
+                                          " pohjantuulikko " + n + " · " + m + " ",
+                                          " pnt " + n + " ", " pnt "};
   const Style style = view.no_results ? RED : PLAIN;
   const Rect inner = draw_block(frame, area, pick_title(titles, area.width), style);
   if (inner.height == 0) {
@@ -63,8 +63,8 @@ void draw_result_list(CellBuffer& frame, Rect area, std::span<const std::string>
 }
 
 void draw_matches(const View& view, CellBuffer& frame, Rect area) {
-  static const std::array<std::string, 2> EMPTY_QUERY{
-      " matches (type to search, Tab to switch) ", " matches "};
+  static const std::array<std::string, 2> EMPTY_QUERY{" matches (type to search, Tab to switch) ",
+                                                      " matches "};
   static const std::array<std::string, 1> WITH_QUERY{" matches "};
   std::vector<Line> rows;
   rows.reserve(view.matches.size());
@@ -83,8 +83,8 @@ void draw_inflections(const View& view, CellBuffer& frame, Rect area) {
   std::vector<Line> rows;
   rows.reserve(view.inflections.size());
   for (const InflectionRow& row : view.inflections) {
-    rows.emplace_back(std::vector<Span>{
-        {row.form, PLAIN}, {"  ~> ", DARK_GRAY}, {row.headword, CYAN}});
+    rows.emplace_back(
+        std::vector<Span>{{row.form, PLAIN}, {"  ~> ", DARK_GRAY}, {row.headword, CYAN}});
   }
   const std::span<const std::string> titles =
       view.query.empty() ? std::span<const std::string>(EMPTY_QUERY) : WITH_QUERY;
@@ -111,9 +111,9 @@ void draw_entry(View& view, CellBuffer& frame, Rect area, ScreenMap& map) {
 void draw_documents(View& view, CellBuffer& frame, Rect area) {
   const Document& doc = DOCUMENTS[std::min<std::size_t>(view.doc, DOCUMENTS.size() - 1)];
   const std::string title(doc.title);
-  const std::array<std::string, 3> titles{
-      " " + title + "  ·  Tab: next document  ·  Esc: close ",
-      " " + title + "  ·  Tab  ·  Esc ", " " + std::string(doc.label) + " "};
+  const std::array<std::string, 3> titles{" " + title + "  ·  Tab: next document  ·  Esc: close ",
+                                          " " + title + "  ·  Tab  ·  Esc ",
+                                          " " + std::string(doc.label) + " "};
   const std::vector<std::string> wrapped = wrap_document(doc.body, inner_width(area));
   view.doc_scroll = std::min(view.doc_scroll, max_scroll(wrapped.size(), area));
   const Rect inner = draw_block(frame, area, pick_title(titles, area.width), PLAIN);

@@ -21,7 +21,9 @@ struct Style {
   Color fg = Color::Default;
   std::uint8_t attrs = 0;
 
-  [[nodiscard]] Style with(std::uint8_t more) const { return {fg, static_cast<std::uint8_t>(attrs | more)}; }
+  [[nodiscard]] Style with(std::uint8_t more) const {
+    return {fg, static_cast<std::uint8_t>(attrs | more)};
+  }
   friend bool operator==(const Style&, const Style&) = default;
 };
 

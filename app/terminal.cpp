@@ -78,9 +78,7 @@ struct CursesTerminal::State {
   int last_width = -1;
   int last_height = -1;
 
-  [[nodiscard]] short pair_for(Color color) const {
-    return colors ? static_cast<short>(color) : 0;
-  }
+  [[nodiscard]] short pair_for(Color color) const { return colors ? static_cast<short>(color) : 0; }
   [[nodiscard]] attr_t attrs_for(Style style) const {
     attr_t attrs = A_NORMAL;
     if ((style.attrs & ATTR_BOLD) != 0) {
@@ -199,7 +197,8 @@ Result<void> CursesTerminal::present(const CellBuffer& frame) {
       text[0] = static_cast<wchar_t>(ch);
       setcchar(&cell, text.data(), state.attrs_for(source.style), state.pair_for(source.style.fg),
                nullptr);
-      mvwadd_wch(stdscr, y, x, &cell);  // ERR at the last cell is expected: the cursor cannot advance
+      mvwadd_wch(stdscr, y, x,
+                 &cell);  // ERR at the last cell is expected: the cursor cannot advance
     }
   }
   if (wrefresh(stdscr) == ERR) {

@@ -81,8 +81,8 @@ void draw_list(CellBuffer& buffer, Rect area, std::span<const Line> items, std::
     }
     const auto y = static_cast<std::uint16_t>(area.y + row);
     const bool is_selected = index == selected;
-    std::size_t col = buffer.put_text(area.x, y, is_selected ? symbol : blanks, Style{},
-                                      area.width);
+    std::size_t col =
+        buffer.put_text(area.x, y, is_selected ? symbol : blanks, Style{}, area.width);
     for (const Span& span : items[index].spans) {
       if (col >= area.width) {
         break;

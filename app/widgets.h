@@ -23,8 +23,7 @@ namespace pnt {
 Rect draw_block(CellBuffer& buffer, Rect area, std::string_view title, Style style);
 
 /// Draws `lines` into `area` from line `offset` on, left-aligned, cutting long lines.
-void draw_paragraph(CellBuffer& buffer, Rect area, std::span<const Line> lines,
-                    std::size_t offset);
+void draw_paragraph(CellBuffer& buffer, Rect area, std::span<const Line> lines, std::size_t offset);
 
 /// A list's visible rows: the first item index shown in a pane of `height` rows.
 [[nodiscard]] std::size_t list_window_start(std::size_t selected, std::size_t height);

@@ -16,8 +16,8 @@ constexpr std::uint16_t WIDTH = 200;
 constexpr std::uint16_t HEIGHT = 60;
 
 std::string words(int count, int seed) {
-  static const char* const WORDS[] = {"house", "building", "meant", "to", "serve", "as",
-                                      "a", "human", "abode", "farm", "homestead", "talo"};
+  static const char* const WORDS[] = {"house", "building", "meant", "to",   "serve",     "as",
+                                      "a",     "human",    "abode", "farm", "homestead", "talo"};
   std::string text;
   for (int i = 0; i < count; ++i) {
     if (i > 0) {
@@ -54,7 +54,8 @@ void give_long_entry(View& view) {
       view.links.push_back(std::move(links));
       std::vector<Expansion> expansions;
       for (int e = 0; e < 3; ++e) {
-        Expansion nested{"abode", std::nullopt, Entry{{PosGroup{"noun", {words(12, seed + e)}}}}, {}};
+        Expansion nested{
+            "abode", std::nullopt, Entry{{PosGroup{"noun", {words(12, seed + e)}}}}, {}};
         Expansion expansion{"house", std::string("talo"), Entry{}, {}};
         PosGroup inner{"noun", {}};
         for (int k = 0; k < 4; ++k) {

@@ -156,7 +156,8 @@ TEST(DecodeInput, LegacyMouseReports) {
   };
   EXPECT_EQ(legacy(32, 33 + 9, 33 + 4),
             Event{(MouseEvent{MouseKind::Press, MouseButton::Left, 9, 4, 0})});
-  EXPECT_EQ(legacy(35, 34, 34), Event{(MouseEvent{MouseKind::Release, MouseButton::None, 1, 1, 0})});
+  EXPECT_EQ(legacy(35, 34, 34),
+            Event{(MouseEvent{MouseKind::Release, MouseButton::None, 1, 1, 0})});
   EXPECT_EQ(legacy(96 + 1, 40, 40),
             Event{(MouseEvent{MouseKind::WheelDown, MouseButton::None, 7, 7, 0})});
   EXPECT_FALSE(legacy(31, 40, 40).has_value());

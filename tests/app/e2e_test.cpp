@@ -368,8 +368,8 @@ std::vector<int> sgr_parameters(std::string_view text) {
   while ((pos = text.find("\033[", pos)) != std::string_view::npos) {
     pos += 2;
     std::size_t end = pos;
-    while (end < text.size() && (std::isdigit(static_cast<unsigned char>(text[end])) != 0 ||
-                                 text[end] == ';')) {
+    while (end < text.size() &&
+           (std::isdigit(static_cast<unsigned char>(text[end])) != 0 || text[end] == ';')) {
       ++end;
     }
     if (end < text.size() && text[end] == 'm') {

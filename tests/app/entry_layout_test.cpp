@@ -42,9 +42,12 @@ TEST(WrapItem, AdjacentWordsOfOneTargetFormOneUnderlinedSpan) {
   const std::vector<Link> links{{"olla olemassa", 4, 8}, {"olla olemassa", 9, 17}};
   const EntryRows rows = wrap_item("- ", text, links, PLAIN, 40);
   ASSERT_EQ(rows.lines.size(), 1u);
-  EXPECT_EQ(rows.lines[0].spans,
-            (std::vector<Span>{{"- ", PLAIN}, {"see", PLAIN}, {" ", PLAIN},
-                               {"olla olemassa", UNDERLINED}, {" ", PLAIN}, {"now", PLAIN}}));
+  EXPECT_EQ(rows.lines[0].spans, (std::vector<Span>{{"- ", PLAIN},
+                                                    {"see", PLAIN},
+                                                    {" ", PLAIN},
+                                                    {"olla olemassa", UNDERLINED},
+                                                    {" ", PLAIN},
+                                                    {"now", PLAIN}}));
   EXPECT_EQ(rows.click_spans[0], (std::vector<ClickSpan>{{6, 19, "olla olemassa"}}));
 }
 
@@ -52,9 +55,9 @@ TEST(WrapItem, DifferentTargetsAndWrappedLinksGetTheirOwnSpans) {
   const std::string text = "talo house";
   const std::vector<Link> links{{"talo", 0, 4}, {"house", 5, 10}};
   const EntryRows same_row = wrap_item("- ", text, links, PLAIN, 40);
-  EXPECT_EQ(same_row.click_spans[0],
-            (std::vector<ClickSpan>{{2, 6, "talo"}, {7, 12, "house"}}));
-  const EntryRows wrapped = wrap_item("- ", "talo talo", std::vector<Link>{{"talo", 0, 9}}, PLAIN, 8);
+  EXPECT_EQ(same_row.click_spans[0], (std::vector<ClickSpan>{{2, 6, "talo"}, {7, 12, "house"}}));
+  const EntryRows wrapped =
+      wrap_item("- ", "talo talo", std::vector<Link>{{"talo", 0, 9}}, PLAIN, 8);
   EXPECT_EQ(texts(wrapped), (std::vector<std::string>{"- talo", "  talo"}));
   EXPECT_EQ(wrapped.click_spans[0], (std::vector<ClickSpan>{{2, 6, "talo"}}));
   EXPECT_EQ(wrapped.click_spans[1], (std::vector<ClickSpan>{{2, 6, "talo"}}));
@@ -96,10 +99,9 @@ TEST(LayoutEntryRows, ExpansionHeadingsMarkABaseWithAnExtraBlank) {
   view.entry = Entry{{PosGroup{"", {"x"}}}};
   view.expansions = {{with_base}};
   const EntryRows rows = layout_entry_rows(view, 40);
-  EXPECT_EQ(texts(rows), (std::vector<std::string>{"sana", "", "- x",
-                                                   "   ~> juoksin -> juosta (verb)",
-                                                   "      - to run", "      ~> juko (noun)",
-                                                   "          - yoke"}));
+  EXPECT_EQ(texts(rows), (std::vector<std::string>{
+                             "sana", "", "- x", "   ~> juoksin -> juosta (verb)", "      - to run",
+                             "      ~> juko (noun)", "          - yoke"}));
   EXPECT_EQ(rows.lines[3].spans[0].style, (Style{Color::DarkGray, 0}));
   EXPECT_EQ(rows.lines[6].spans[0].style, (Style{Color::DarkGray, ATTR_DIM}));
 }

@@ -4,9 +4,9 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <variant>
-#include <string_view>
 #include <vector>
 
 #include "app/cell_buffer.h"
@@ -36,9 +36,9 @@ inline std::string describe(const std::optional<Message>& message) {
     return "none";
   }
   static constexpr std::array<std::string_view, 13> NAMES{
-      "InsertChar", "Backspace", "MoveSelection", "ScrollEntry", "Enter",
-      "ToggleFocus", "SetFocus", "ToggleFullscreen", "SelectMatch", "SelectInflection",
-      "SetQuery", "ToggleDocuments", "CloseDocuments"};
+      "InsertChar",  "Backspace",       "MoveSelection",    "ScrollEntry", "Enter",
+      "ToggleFocus", "SetFocus",        "ToggleFullscreen", "SelectMatch", "SelectInflection",
+      "SetQuery",    "ToggleDocuments", "CloseDocuments"};
   std::string out(NAMES[message->index()]);
   std::visit(
       [&out](const auto& m) {
@@ -50,7 +50,8 @@ inline std::string describe(const std::optional<Message>& message) {
           out += ' ' + std::to_string(m.delta);
         } else if constexpr (std::is_same_v<T, SetFocus>) {
           out += m.inflections ? " true" : " false";
-        } else if constexpr (std::is_same_v<T, SelectMatch> || std::is_same_v<T, SelectInflection>) {
+        } else if constexpr (std::is_same_v<T, SelectMatch> ||
+                             std::is_same_v<T, SelectInflection>) {
           out += ' ' + std::to_string(m.index);
         } else if constexpr (std::is_same_v<T, SetQuery>) {
           out += ' ' + m.query;
@@ -90,12 +91,24 @@ inline std::vector<std::string> attrs_of(const CellBuffer& frame) {
     std::string row;
     for (std::uint16_t x = 0; x < frame.width(); ++x) {
       switch (frame.at(x, y).style.attrs) {
-        case 0: row.push_back('.'); break;
-        case ATTR_BOLD: row.push_back('b'); break;
-        case ATTR_DIM: row.push_back('d'); break;
-        case ATTR_UNDERLINED: row.push_back('u'); break;
-        case ATTR_REVERSED: row.push_back('r'); break;
-        default: row.push_back('+'); break;
+        case 0:
+          row.push_back('.');
+          break;
+        case ATTR_BOLD:
+          row.push_back('b');
+          break;
+        case ATTR_DIM:
+          row.push_back('d');
+          break;
+        case ATTR_UNDERLINED:
+          row.push_back('u');
+          break;
+        case ATTR_REVERSED:
+          row.push_back('r');
+          break;
+        default:
+          row.push_back('+');
+          break;
       }
     }
     rows.push_back(row);

@@ -100,10 +100,12 @@ TEST(HitTest, RowsLinksTitleAndFocus) {
   EXPECT_EQ(describe(hit_test(map, view, 32, 0)), describe(ToggleFullscreen{}));
   EXPECT_EQ(describe(hit_test(map, view, 32, 5)), "none");   // the entry's side border
   EXPECT_EQ(describe(hit_test(map, view, 40, 15)), "none");  // the entry's bottom border
-  EXPECT_EQ(describe(hit_test(map, view, 0, 4)), describe(SetFocus{false}));   // matches border
-  EXPECT_EQ(describe(hit_test(map, view, 5, 9)), describe(SetFocus{false}));   // matches bottom border
-  EXPECT_EQ(describe(hit_test(map, view, 5, 15)), describe(SetFocus{true}));   // inflections bottom border
-  EXPECT_EQ(describe(hit_test(map, view, 5, 1)), "none");               // query box
+  EXPECT_EQ(describe(hit_test(map, view, 0, 4)), describe(SetFocus{false}));  // matches border
+  EXPECT_EQ(describe(hit_test(map, view, 5, 9)),
+            describe(SetFocus{false}));  // matches bottom border
+  EXPECT_EQ(describe(hit_test(map, view, 5, 15)),
+            describe(SetFocus{true}));                     // inflections bottom border
+  EXPECT_EQ(describe(hit_test(map, view, 5, 1)), "none");  // query box
 }
 
 TEST(HitTest, ScrolledEntryShiftsTheLine) {
@@ -143,13 +145,13 @@ TEST(Dispatch, LinkClickInFullscreenSearchesAndStaysFullscreen) {
 TEST(Dispatch, WheelScrollsAndOtherMouseEventsAreIgnored) {
   Screen screen;
   View& view = screen.view;
-  EXPECT_EQ(dispatch(MouseEvent{MouseKind::WheelDown, MouseButton::None, 0, 0, 0}, view,
-                     screen.map),
-            Outcome::Redraw);
+  EXPECT_EQ(
+      dispatch(MouseEvent{MouseKind::WheelDown, MouseButton::None, 0, 0, 0}, view, screen.map),
+      Outcome::Redraw);
   EXPECT_EQ(view.entry_scroll, 1);
-  EXPECT_EQ(dispatch(MouseEvent{MouseKind::WheelUp, MouseButton::None, 70, 10, 0}, view,
-                     screen.map),
-            Outcome::Redraw);
+  EXPECT_EQ(
+      dispatch(MouseEvent{MouseKind::WheelUp, MouseButton::None, 70, 10, 0}, view, screen.map),
+      Outcome::Redraw);
   EXPECT_EQ(view.entry_scroll, 0);
   const std::uint64_t revision = view.revision;
   for (const MouseEvent& ignored : {MouseEvent{MouseKind::Move, MouseButton::None, 5, 5, 0},

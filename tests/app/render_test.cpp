@@ -20,6 +20,7 @@ using testing::render;
 using testing::rows_of;
 using testing::type;
 
+// clang-format off
 static const std::vector<std::string> EMPTY_ROWS{
     "┌ pnt 132 ─────────────┐┌ entry (click here to fullscreen) ┐",
     "│>                     ││(type to search, Tab to switch)   │",
@@ -266,6 +267,7 @@ static const std::vector<std::string> NO_MATCHES_ATTRS{
     "........................................",
     "........................................",
 };
+// clang-format on
 
 TEST(RenderFrame, EmptyQueryShowsPlaceholderAndShortTitles) {
   View view = fixture_view();
@@ -346,7 +348,14 @@ TEST(RenderFrame, OverlayCoversTheWholeFrameAndClampsItsScroll) {
   EXPECT_EQ(view.doc_scroll, wrapped.size() - 6);
   const std::string title = " " + std::string(DOCUMENTS[0].title) + "  ·  Tab  ·  Esc ";
   EXPECT_EQ(frame.row_text(0).substr(0, 3 + title.size()), "┌" + title);
-  EXPECT_EQ(frame.row_text(7), "└" + [] { std::string s; for (int i = 0; i < 58; ++i) s += "─"; return s; }() + "┘");
+  EXPECT_EQ(
+      frame.row_text(7), "└" + [] {
+        std::string s;
+        for (int i = 0; i < 58; ++i) {
+          s += "─";
+        }
+        return s;
+      }() + "┘");
   // Only the overlay is drawn: no pane is there to be clicked.
   EXPECT_EQ(map.matches_area, Rect{});
   EXPECT_EQ(map.entry_area, Rect{});
@@ -416,7 +425,8 @@ TEST(RenderFrame, TinyTerminalsDrawWithoutFaults) {
 }
 
 TEST(PickTitle, FirstCandidateThatFitsElseTheLast) {
-  const std::array<std::string, 2> matches{" matches (type to search, Tab to switch) ", " matches "};
+  const std::array<std::string, 2> matches{" matches (type to search, Tab to switch) ",
+                                           " matches "};
   EXPECT_EQ(pick_title(matches, 42), " matches ");
   EXPECT_EQ(pick_title(matches, 43), matches[0]);
   EXPECT_EQ(pick_title(matches, 3), " matches ");
@@ -433,8 +443,9 @@ TEST(DrawList, SelectionPastTheEndSelectsTheLastRow) {
     items.emplace_back("row" + std::to_string(i), Style{});
   }
   draw_list(frame, Rect{0, 0, 12, 5}, items, 9, "> ", std::nullopt);
-  EXPECT_EQ(rows_of(frame), (std::vector<std::string>{"  row0      ", "  row1      ", "  row2      ",
-                                                       "  row3      ", "> row4      "}));
+  EXPECT_EQ(rows_of(frame),
+            (std::vector<std::string>{"  row0      ", "  row1      ", "  row2      ",
+                                      "  row3      ", "> row4      "}));
   CellBuffer empty(12, 2);
   draw_list(empty, Rect{0, 0, 12, 2}, {}, 0, "> ", ATTR_REVERSED);
   EXPECT_EQ(rows_of(empty), (std::vector<std::string>{"            ", "            "}));
