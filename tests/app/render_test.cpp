@@ -348,14 +348,11 @@ TEST(RenderFrame, OverlayCoversTheWholeFrameAndClampsItsScroll) {
   EXPECT_EQ(view.doc_scroll, wrapped.size() - 6);
   const std::string title = " " + std::string(DOCUMENTS[0].title) + "  ·  Tab  ·  Esc ";
   EXPECT_EQ(frame.row_text(0).substr(0, 3 + title.size()), "┌" + title);
-  EXPECT_EQ(
-      frame.row_text(7), "└" + [] {
-        std::string s;
-        for (int i = 0; i < 58; ++i) {
-          s += "─";
-        }
-        return s;
-      }() + "┘");
+  std::string bottom = "└";
+  for (int i = 0; i < 58; ++i) {
+    bottom += "─";
+  }
+  EXPECT_EQ(frame.row_text(7), bottom + "┘");
   // Only the overlay is drawn: no pane is there to be clicked.
   EXPECT_EQ(map.matches_area, Rect{});
   EXPECT_EQ(map.entry_area, Rect{});
