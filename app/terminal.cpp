@@ -75,8 +75,8 @@ struct CursesTerminal::State {
   bool open = false;
   bool colors = false;
   attr_t dark_gray_extra = A_NORMAL;  // when colour 8 is not available
-  int last_width = -1;
-  int last_height = -1;
+  bool full_redraw = true;
+  CellBuffer shown;  // the last frame put into the screen, to skip unchanged cells
 
   [[nodiscard]] short pair_for(Color color) const { return colors ? static_cast<short>(color) : 0; }
   [[nodiscard]] attr_t attrs_for(Style style) const {
@@ -179,16 +179,22 @@ Result<void> CursesTerminal::present(const CellBuffer& frame) {
   State& state = *state_;
   const int width = std::min<int>(frame.width(), getmaxx(stdscr));
   const int height = std::min<int>(frame.height(), getmaxy(stdscr));
-  if (width != state.last_width || height != state.last_height) {
+  if (state.full_redraw || frame.width() != state.shown.width() ||
+      frame.height() != state.shown.height()) {
+    // A new size: the library has resized its screens; clear and write every cell.
     clearok(stdscr, TRUE);
-    state.last_width = width;
-    state.last_height = height;
+    state.full_redraw = true;
   }
   cchar_t cell;
   std::array<wchar_t, 2> text{};
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      const Cell& source = frame.at(static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y));
+      const auto cx = static_cast<std::uint16_t>(x);
+      const auto cy = static_cast<std::uint16_t>(y);
+      const Cell& source = frame.at(cx, cy);
+      if (!state.full_redraw && source == state.shown.at(cx, cy)) {
+        continue;
+      }
       char32_t ch = printable(source.ch);
       // One character per cell: what the terminal would draw wider or narrower is replaced.
       if (ch >= 0x300 && ::wcwidth(static_cast<wchar_t>(ch)) != 1) {
@@ -197,10 +203,12 @@ Result<void> CursesTerminal::present(const CellBuffer& frame) {
       text[0] = static_cast<wchar_t>(ch);
       setcchar(&cell, text.data(), state.attrs_for(source.style), state.pair_for(source.style.fg),
                nullptr);
-      mvwadd_wch(stdscr, y, x,
-                 &cell);  // ERR at the last cell is expected: the cursor cannot advance
+      // At the last cell this reports ERR, as the cursor cannot advance; the cell is written.
+      mvwadd_wch(stdscr, y, x, &cell);
     }
   }
+  state.shown = frame;
+  state.full_redraw = false;
   if (wrefresh(stdscr) == ERR) {
     return fail("writing to the terminal failed");
   }
@@ -250,7 +258,11 @@ Result<std::optional<Event>> CursesTerminal::poll_event(int timeout_ms) {
     }
     return std::optional<Event>{};
   }
-  return decode_input(*first, read_unit);
+  std::optional<Event> event = decode_input(*first, read_unit);
+  if (event && std::holds_alternative<ResizeEvent>(*event)) {
+    state_->full_redraw = true;  // the library's screens were resized and may have lost cells
+  }
+  return event;
 }
 
 Result<void> CursesTerminal::close() {
