@@ -26,6 +26,11 @@ TEST(FstOutput, DerivedBaseIsSurfaceBeforeDerivationPlusItsText) {
   auto noun = parse_fst_output("[Ln][Xp]kauppa[X]kaup[Ll][Xj]allinen[X]pallise[Sine][Ny]ssa")[0];
   EXPECT_EQ(noun.base, "kaupallinen");
   EXPECT_FALSE(noun.participle);
+  // A noun made from a participle ("-neisuus") is not a participle of the verb.
+  auto made = parse_fst_output("[Lt][Xp]uupua[X]uupu[Ru]neisu[Ln][Xj]us[X]u[Sn][Ny]s")[0];
+  EXPECT_EQ(made.base, "uupuneisuus");
+  EXPECT_FALSE(made.participle);
+  EXPECT_TRUE(parse_fst_output("[Lt][Xp]uupua[X]uupu[Ll][Ru]n[Xj]ut[X][Sn][Ny]ut")[0].participle);
 }
 
 TEST(FstOutput, CompoundPartsAndMorphemeMarks) {

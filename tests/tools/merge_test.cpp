@@ -60,6 +60,8 @@ TEST(FinnishTerms, PlaceholdersAndGrammarNotesAreDropped) {
 
 TEST(Hints, ShortenedAtAWordBoundary) {
   EXPECT_EQ(short_hint("human abode."), "human abode");
+  EXPECT_EQ(short_hint("a formal way to start (often after my) a letter"),
+            "a formal way to start a letter");
   std::string hint = short_hint(
       "used to connect a noun to an adjective that describes it in a longer sentence");
   EXPECT_TRUE(hint.ends_with("\xE2\x80\xA6"));

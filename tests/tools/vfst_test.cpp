@@ -121,8 +121,11 @@ std::vector<std::pair<std::string, std::string>> walk(const Transducer& t, bool 
   EnumerateOptions options;
   options.possessives = possessives;
   std::vector<std::pair<std::string, std::string>> paths;
-  auto stats = enumerate_paths(t, wanted, options, [&](std::string_view in, std::string_view out) {
-    paths.emplace_back(in, out);
+  auto stats = enumerate_paths(t, wanted, options, [&](const Path& path) {
+    paths.emplace_back(path.surface, path.output);
+    EXPECT_EQ(path.root, "talo");
+    EXPECT_EQ(path.base, "talo");
+    EXPECT_EQ(path.word_class, "[Ln]");
   });
   EXPECT_FALSE(stats.capped);
   std::sort(paths.begin(), paths.end());
@@ -190,14 +193,14 @@ TEST(Vfst, RunawayEnumerationStopsAtTheCap) {
   EnumerateOptions options;
   options.max_paths = 1000;
   std::size_t n = 0;
-  auto stats = enumerate_paths(*t, wanted, options, [&](std::string_view, std::string_view) { ++n; });
+  auto stats = enumerate_paths(*t, wanted, options, [&](const Path&) { ++n; });
   EXPECT_TRUE(stats.capped);
   EXPECT_EQ(n, 1000u);
   options.max_paths = 1'000'000'000;
   options.max_input = 3;
   options.max_output = 8;
   n = 0;
-  stats = enumerate_paths(*t, wanted, options, [&](std::string_view, std::string_view) { ++n; });
+  stats = enumerate_paths(*t, wanted, options, [&](const Path&) { ++n; });
   EXPECT_FALSE(stats.capped);
   EXPECT_GT(n, 0u);
   EXPECT_LT(n, 1000u);

@@ -177,8 +177,12 @@ std::vector<Component> parse_fst_output(std::string_view output) {
       } else if (tag == "[Bc]") {
         parts.emplace_back();
         surface.clear();
-      } else if (tag.starts_with("[L") && part.word_class.empty()) {
-        part.word_class = std::string(tag);
+      } else if (tag.starts_with("[L")) {
+        if (part.word_class.empty()) {
+          part.word_class = std::string(tag);
+        } else if (!part.derived && tag != "[Ll]") {
+          part.participle = false;  // a noun made from a participle is not a participle
+        }
       } else if (tag.starts_with("[R") && !part.derived) {
         part.participle = true;
       } else if (tag.starts_with("[O")) {

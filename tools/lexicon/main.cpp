@@ -16,7 +16,11 @@
 #include <unordered_set>
 #include <vector>
 
+#include <zstd.h>
+
 #include "base/utf8.h"
+#include "format/gloss.h"
+#include "format/multi.h"
 #include "fstmap/map.h"
 #include "lexicon/analysis.h"
 #include "lexicon/dictd.h"
@@ -42,6 +46,8 @@ struct Options {
   std::string coverage;  // text file to measure against data in `out`
   std::size_t check = 20000;
   std::set<std::string> only;  // debugging: analyse just these headwords
+  std::vector<std::string> lookup;
+  std::size_t misses = 40;
   bool possessives = true;
   std::size_t root_input = 6;
   std::size_t root_output = 3;
@@ -80,6 +86,15 @@ Result<void> write_file(const std::string& path, const std::vector<std::uint8_t>
     return fail("cannot write " + path);
   }
   return {};
+}
+
+Result<std::vector<std::uint8_t>> decompress_records(const GlossHeader& header) {
+  std::vector<std::uint8_t> area(header.raw_size);
+  std::size_t n = ZSTD_decompress(area.data(), area.size(), header.frame.data(), header.frame.size());
+  if (ZSTD_isError(n) || n != area.size()) {
+    return fail("cannot decompress glosses.bin");
+  }
+  return area;
 }
 
 Result<std::vector<RawEntry>> load_dictionary(const std::string& dir, const std::string& name) {
@@ -198,7 +213,7 @@ int run_coverage(const Options& opt) {
               total ? 100.0 * static_cast<double>(hits) / static_cast<double>(total) : 0.0,
               static_cast<unsigned long long>(rejected), counts.size());
   std::printf("most frequent misses:");
-  for (std::size_t i = 0; i < misses.size() && i < 40; ++i) {
+  for (std::size_t i = 0; i < misses.size() && i < opt.misses; ++i) {
     std::printf(" %s(%llu)", misses[i].second.c_str(),
                 static_cast<unsigned long long>(misses[i].first));
   }
@@ -363,12 +378,15 @@ int run_build(const Options& opt) {
   eo.root_within_output = opt.root_output;
   std::uint64_t next_report = 5'000'000;
   std::string form;
-  auto add_for = [&](const std::string& key, std::string_view surface) {
+  auto add_for = [&](const std::string& key, std::string_view surface, bool comparison) {
     auto it = wants.find(key);
     if (it == wants.end()) {
       return;
     }
     for (const Want& w : it->second) {
+      if (comparison && !w.prefix.empty()) {
+        continue;  // voikko rejects most comparatives of compound adjectives
+      }
       form = w.prefix;
       form += w.capitalize ? capitalize_first(surface) : std::string(surface);
       pairs.add(form, w.id);
@@ -376,12 +394,11 @@ int run_build(const Options& opt) {
     }
   };
   EnumerateStats es = enumerate_paths(
-      *transducer, wanted, eo, [&](std::string_view surface, std::string_view output) {
-        std::vector<Component> parts = parse_fst_output(output);
-        const Component& c = parts.back();
-        add_for(lexeme_key(c.word_class, c.root, c.base), surface);
-        if (c.participle && c.derived) {
-          add_for(lexeme_key(c.word_class, c.root, c.root), surface);
+      *transducer, wanted, eo, [&](const Path& path) {
+        add_for(lexeme_key(path.word_class, path.root, path.base), path.surface, path.comparison);
+        if (path.participle && path.derived) {
+          add_for(lexeme_key(path.word_class, path.root, path.root), path.surface,
+                  path.comparison);
         }
         if (pairs.size() >= next_report) {
           progress("pairs", pairs.size(), t0);
@@ -495,10 +512,82 @@ int run_build(const Options& opt) {
   return 0;
 }
 
+// Shows, for each word, the headwords the data in `out` leads it to and their entries.
+int run_lookup(const Options& opt) {
+  auto infl = read_file(opt.out + "/inflections.fst");
+  auto multi = read_file(opt.out + "/inflections-multi.bin");
+  auto gfst = read_file(opt.out + "/glosses.fst");
+  auto gbin = read_file(opt.out + "/glosses.bin");
+  if (!infl || !multi || !gfst || !gbin) {
+    std::cerr << "lookup: cannot read the data files in " << opt.out << "\n";
+    return 1;
+  }
+  auto imap = fst::Map::open(as_bytes(*infl));
+  auto gmap = fst::Map::open(as_bytes(*gfst));
+  auto table = parse_multi(as_bytes(*multi));
+  auto header = parse_gloss_header(as_bytes(*gbin));
+  if (!imap || !gmap || !table || !header) {
+    std::cerr << "lookup: damaged data files\n";
+    return 1;
+  }
+  auto area = decompress_records(*header);
+  if (!area) {
+    std::cerr << format_report(area.error());
+    return 1;
+  }
+  std::vector<std::string> headwords;
+  auto stream = gmap->stream();
+  while (stream.next()) {
+    headwords.emplace_back(stream.key_text());
+  }
+  std::printf("%zu headwords, %llu forms\n", headwords.size(),
+              static_cast<unsigned long long>(imap->len()));
+  for (const std::string& word : opt.lookup) {
+    std::vector<EntryId> ids;
+    if (auto target = imap->get(word)) {
+      auto t = static_cast<std::uint32_t>(*target);
+      if (t & MULTI_FLAG) {
+        if (auto list = multi_ids(table->body, table->offsets, t & ~MULTI_FLAG)) {
+          ids = *list;
+        }
+      } else {
+        ids.push_back(t);
+      }
+    }
+    std::printf("%s ->", word.c_str());
+    for (EntryId id : ids) {
+      std::printf(" %s", id < headwords.size() ? headwords[id].c_str() : "(out of range)");
+    }
+    std::printf("\n");
+    for (EntryId id : ids) {
+      if (id >= headwords.size()) {
+        continue;
+      }
+      auto offset = gmap->get(headwords[id]);
+      if (!offset || *offset > area->size()) {
+        continue;
+      }
+      auto entry = decode_entry(Bytes(*area).subspan(*offset), header->pos_names);
+      if (!entry) {
+        continue;
+      }
+      for (const PosGroup& g : entry->groups) {
+        std::printf("    %s [%s]:", headwords[id].c_str(), g.pos.c_str());
+        for (const std::string& m : g.meanings) {
+          std::printf(" %s |", m.c_str());
+        }
+        std::printf("\n");
+      }
+    }
+  }
+  return 0;
+}
+
 void usage() {
   std::cerr << "usage: pnt-lexicon --sources DIR --out DIR [--mor FILE] [--voikko-path DIR]\n"
                "                   [--stats FILE] [--check N] [--no-possessives]\n"
-               "       pnt-lexicon --coverage TEXT --out DIR [--voikko-path DIR]\n";
+               "       pnt-lexicon --coverage TEXT --out DIR [--voikko-path DIR]\n"
+               "       pnt-lexicon --out DIR --lookup WORD...\n";
 }
 
 }  // namespace
@@ -540,12 +629,21 @@ int main(int argc, char** argv) {
       opt.root_input = std::stoul(value());
     } else if (arg == "--root-output") {
       opt.root_output = std::stoul(value());
+    } else if (arg == "--misses") {
+      opt.misses = std::stoul(value());
+    } else if (arg == "--lookup") {
+      while (i + 1 < argc) {
+        opt.lookup.emplace_back(argv[++i]);
+      }
     } else if (arg == "--no-possessives") {
       opt.possessives = false;
     } else {
       usage();
       return 2;
     }
+  }
+  if (!opt.lookup.empty() && !opt.out.empty()) {
+    return run_lookup(opt);
   }
   if (opt.out.empty() || (opt.sources.empty() && opt.coverage.empty())) {
     usage();

@@ -209,7 +209,7 @@ std::optional<std::string> clean_finnish_term(std::string_view term) {
 
 std::string short_hint(std::string_view definition) {
   constexpr std::size_t MAX_CHARS = 40;
-  std::string s = collapse_spaces(resolve_wiki_links(definition));
+  std::string s = collapse_spaces(remove_parenthesised(resolve_wiki_links(definition)));
   while (!s.empty() && (s.back() == '.' || s.back() == ';' || s.back() == ':')) {
     s.pop_back();
   }

@@ -177,6 +177,7 @@ enum class Kind : std::uint8_t {
   Class,       // [L…]
   Participle,  // [R…]
   End,         // [Ef]
+  Comparison,  // [Cc] [Cs]
   Tag,
 };
 
@@ -205,6 +206,9 @@ Kind classify(std::string_view sym, const FlagOp& flag) {
   if (sym == "[Ef]") {
     return Kind::End;
   }
+  if (sym == "[Cc]" || sym == "[Cs]") {
+    return Kind::Comparison;
+  }
   switch (sym[1]) {
     case 'F':
       return Kind::Clitic;
@@ -229,6 +233,7 @@ struct PathState {
   std::uint8_t roots = 0;
   std::uint8_t derivations = 0;
   bool participle = false;
+  bool comparison = false;
   std::uint16_t word_class = 0;  // symbol index of the first [L…] tag
   std::uint8_t pre_root = 0;     // output symbols before [Xp], not counting [Xr]…[X] groups
 };
@@ -325,8 +330,8 @@ class Walker {
           }
         } else if (s.group == Group::Derivation) {
           const std::string& cls = t_.symbols()[s.word_class];
-          std::string base = outside_ + derivation_;
-          if (!wanted_.keys.contains(lexeme_key(cls, root_, base)) &&
+          derived_base_ = outside_ + derivation_;
+          if (!wanted_.keys.contains(lexeme_key(cls, root_, derived_base_)) &&
               !(s.participle && wanted_.keys.contains(lexeme_key(cls, root_, root_)))) {
             return false;
           }
@@ -336,6 +341,8 @@ class Walker {
       case Kind::Class:
         if (s.word_class == 0) {
           s.word_class = sym;
+        } else if (s.derivations == 0 && t_.symbols()[sym] != "[Ll]") {
+          s.participle = false;  // "-neisuus" nouns are made from participles, but are not one
         }
         break;
       case Kind::Participle:
@@ -359,6 +366,9 @@ class Walker {
         }
         break;
       }
+      case Kind::Comparison:
+        s.comparison = true;
+        break;
       case Kind::End:
       case Kind::Tag:
         break;
@@ -381,7 +391,21 @@ class Walker {
       return;
     }
     ++stats_.paths;
-    sink_(surface_, output_);
+    Path path;
+    path.surface = surface_;
+    path.output = output_;
+    path.word_class = s.word_class == 0 ? std::string_view{} : t_.symbols()[s.word_class];
+    path.root = root_;
+    path.derived = s.derivations > 0;
+    path.participle = s.participle;
+    path.comparison = s.comparison;
+    if (path.derived) {
+      base_ = derived_base_;
+      path.base = base_;
+    } else {
+      path.base = root_;
+    }
+    sink_(path);
   }
 
   void walk(std::uint32_t state, PathState s) {
@@ -461,6 +485,8 @@ class Walker {
   std::string root_;
   std::string outside_;
   std::string derivation_;
+  std::string derived_base_;  // set when the derivation closes; one derivation per path
+  std::string base_;
   std::size_t letters_ = 0;
   std::size_t depth_ = 0;
   EnumerateStats stats_;

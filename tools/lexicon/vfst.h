@@ -78,8 +78,21 @@ struct EnumerateOptions {
   std::uint64_t max_paths = 400'000'000;  ///< stops a runaway enumeration
 };
 
-/// Called for every accepted path with its surface (input) and output strings.
-using PathSink = std::function<void(std::string_view surface, std::string_view output)>;
+/// One accepted path: its surface (input side), its output and what the walk learnt of its
+/// lexeme on the way (the same as parse_fst_output() gives for the output).
+struct Path {
+  std::string_view surface;
+  std::string_view output;
+  std::string_view word_class;
+  std::string_view root;
+  std::string_view base;
+  bool derived = false;
+  bool participle = false;
+  bool comparison = false;  ///< a comparative or superlative ("[Cc]", "[Cs]")
+};
+
+/// Called for every accepted path.
+using PathSink = std::function<void(const Path& path)>;
 
 struct EnumerateStats {
   std::uint64_t paths = 0;
