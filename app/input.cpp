@@ -1,11 +1,29 @@
 #include "app/input.h"
 
+#include "app/widgets.h"
 #include "core/layout.h"
 
 namespace pnt {
 namespace {
 
 bool with_inflections(const View& view) { return view.morphology.form_count() > 0; }
+
+// The item under the point of a list drawn scrolled so that `selected` is visible: a click
+// lands on the item the last frame showed there.
+std::optional<std::uint32_t> shown_item_at(Rect area, std::uint16_t column, std::uint16_t row,
+                                           std::size_t length, std::uint32_t selected) {
+  if (length == 0) {
+    return std::nullopt;
+  }
+  const Rect inner = inner_area(area);
+  const std::size_t start =
+      list_window_start(std::min<std::size_t>(selected, length - 1), inner.height);
+  const auto position = list_row_at(area, column, row, length);
+  if (!position || start + *position >= length) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(start + *position);
+}
 
 Outcome apply(View& view, std::optional<Message> message) {
   if (!message) {
@@ -172,11 +190,13 @@ std::optional<std::uint32_t> list_row_at(Rect area, std::uint16_t column, std::u
 
 std::optional<Message> hit_test(const ScreenMap& map, const View& view, std::uint16_t column,
                                 std::uint16_t row) {
-  if (const auto i = list_row_at(map.matches_area, column, row, view.matches.size())) {
+  if (const auto i =
+          shown_item_at(map.matches_area, column, row, view.matches.size(), view.match_sel)) {
     return SelectMatch{*i};
   }
   if (map.infl_area) {
-    if (const auto i = list_row_at(*map.infl_area, column, row, view.inflections.size())) {
+    if (const auto i =
+            shown_item_at(*map.infl_area, column, row, view.inflections.size(), view.infl_sel)) {
       return SelectInflection{*i};
     }
   }

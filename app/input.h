@@ -33,8 +33,9 @@ bool begin_drag(ScreenMap& map, View& view, std::uint16_t column, std::uint16_t 
 /// Moves the dragged separator to (column, row); false when no drag is active.
 bool continue_drag(ScreenMap& map, View& view, std::uint16_t column, std::uint16_t row);
 
-/// The message a left click at (column, row) means: a list row, a link, the entry title row,
-/// or the focus of a list; nothing elsewhere.
+/// The message a left click at (column, row) means: the list item drawn there (counting the
+/// rows the list is scrolled by to show its selection), a link, the entry title row, or the
+/// focus of a list; nothing elsewhere.
 [[nodiscard]] std::optional<Message> hit_test(const ScreenMap& map, const View& view,
                                               std::uint16_t column, std::uint16_t row);
 

@@ -114,6 +114,15 @@ TEST(HitTest, ScrolledEntryShiftsTheLine) {
   EXPECT_EQ(describe(hit_test(screen.map, screen.view, 35, 5)), describe(SetQuery{"house"}));
 }
 
+TEST(HitTest, AScrolledListSelectsTheItemDrawnUnderThePointer) {
+  Screen screen("kissa");
+  screen.view.update(SelectMatch{15});
+  screen.redraw();
+  // 7 rows for matches, 5 inner rows: items 11 to 15 are shown, 11 on the first inner row.
+  EXPECT_EQ(describe(hit_test(screen.map, screen.view, 5, 4)), describe(SelectMatch{11}));
+  EXPECT_EQ(describe(hit_test(screen.map, screen.view, 5, 8)), describe(SelectMatch{15}));
+}
+
 TEST(HitTest, EmptyRowBelowTheListFocusesIt) {
   Screen screen("hyvä");
   // One match, so the second inner row is empty.
