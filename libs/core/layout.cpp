@@ -296,8 +296,9 @@ LayoutConfig parse_layout(std::string_view text) {
 
 std::string format_layout(const LayoutConfig& layout) {
   std::string text = "# pohjantuulikko layout, written automatically. Safe to delete.\n";
-  text += "left_pct = " + std::to_string(clamp_pct(layout.left_pct)) + "\n";
-  text += "matches_pct = " + std::to_string(clamp_pct(layout.matches_pct)) + "\n";
+  // Appended piece by piece: g++ 12 -O3 warns falsely (-Wrestrict) on "literal" + std::string.
+  text.append("left_pct = ").append(std::to_string(clamp_pct(layout.left_pct))).append("\n");
+  text.append("matches_pct = ").append(std::to_string(clamp_pct(layout.matches_pct))).append("\n");
   return text;
 }
 
@@ -367,7 +368,8 @@ bool write_file_atomically(const fs::path& path, std::string_view text) {
   if (dir.empty()) {
     dir = ".";
   }
-  const std::string stem = "." + target.filename().string() + "." + std::to_string(::getpid());
+  std::string stem(".");
+  stem.append(target.filename().string()).append(".").append(std::to_string(::getpid()));
   for (int attempt = 0; attempt < 100; ++attempt) {
     const fs::path temp = dir / (stem + "." + std::to_string(attempt) + ".tmp");
     // 0666 before the umask, as a plainly created file would get.
