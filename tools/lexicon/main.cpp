@@ -48,6 +48,7 @@ struct Options {
   std::set<std::string> only;  // debugging: analyse just these headwords
   std::vector<std::string> lookup;
   std::size_t misses = 40;
+  bool trace = false;
   bool possessives = true;
   std::size_t root_input = 6;
   std::size_t root_output = 3;
@@ -395,6 +396,11 @@ int run_build(const Options& opt) {
   };
   EnumerateStats es = enumerate_paths(
       *transducer, wanted, eo, [&](const Path& path) {
+        if (opt.trace) {
+          std::fprintf(stderr, "path %.*s %.*s\n", static_cast<int>(path.surface.size()),
+                       path.surface.data(), static_cast<int>(path.output.size()),
+                       path.output.data());
+        }
         add_for(lexeme_key(path.word_class, path.root, path.base), path.surface, path.comparison);
         if (path.participle && path.derived) {
           add_for(lexeme_key(path.word_class, path.root, path.root), path.surface,
@@ -629,6 +635,8 @@ int main(int argc, char** argv) {
       opt.root_input = std::stoul(value());
     } else if (arg == "--root-output") {
       opt.root_output = std::stoul(value());
+    } else if (arg == "--trace") {
+      opt.trace = true;
     } else if (arg == "--misses") {
       opt.misses = std::stoul(value());
     } else if (arg == "--lookup") {
