@@ -140,13 +140,18 @@ std::optional<Event> decode_named(InputUnit unit, const NextUnit& next) {
 
 }  // namespace
 
-std::optional<Event> decode_input(InputUnit first, const NextUnit& next) {
+std::optional<Event> decode_input(InputUnit first, const NextUnit& next,
+                                  std::optional<InputUnit>* unread) {
   if (first.kind != InputUnit::Kind::Char || first.ch != ESC) {
     return decode_named(first, next);
   }
   // A lone Esc has nothing right behind it; Alt+key arrives as Esc and the key at once.
   const std::optional<InputUnit> following = next(0);
   if (!following) {
+    return Event{KeyEvent{.key = Key::Esc}};
+  }
+  if (unread != nullptr && *following == InputUnit{InputUnit::Kind::Char, ESC}) {
+    *unread = following;
     return Event{KeyEvent{.key = Key::Esc}};
   }
   if (following->kind == InputUnit::Kind::Char &&

@@ -40,7 +40,10 @@ inline constexpr int REPORT_TIMEOUT_MS = 50;
 /// Decodes the event that starts with `first`, reading further units through `next` when the
 /// event spans several (Esc followed by a character is Alt+character, a lone Esc is Esc,
 /// unknown escape sequences are swallowed as Key::Other); nothing for a malformed report.
-[[nodiscard]] std::optional<Event> decode_input(InputUnit first, const NextUnit& next);
+/// Two Escs in a row are two Esc presses: the second is handed back through `unread`, to be
+/// decoded as the next event.
+[[nodiscard]] std::optional<Event> decode_input(InputUnit first, const NextUnit& next,
+                                                std::optional<InputUnit>* unread = nullptr);
 
 /// Parses the body "b;x;y" and the final 'M' (press or motion) or 'm' (release) of an SGR
 /// mouse report; coordinates in the report are 1-based. Nothing when malformed.

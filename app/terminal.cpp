@@ -258,7 +258,11 @@ Result<std::optional<Event>> CursesTerminal::poll_event(int timeout_ms) {
     }
     return std::optional<Event>{};
   }
-  std::optional<Event> event = decode_input(*first, read_unit);
+  std::optional<InputUnit> unread;
+  std::optional<Event> event = decode_input(*first, read_unit, &unread);
+  if (unread) {
+    unget_wch(static_cast<wchar_t>(unread->ch));
+  }
   if (event && std::holds_alternative<ResizeEvent>(*event)) {
     state_->full_redraw = true;  // the library's screens were resized and may have lost cells
   }

@@ -99,8 +99,17 @@ TEST(DecodeInput, LoneEscIsEscAfterAZeroTimeoutPeek) {
 
 TEST(DecodeInput, EscFollowedAtOnceByAKeyIsAlt) {
   EXPECT_EQ(decode({ch(27), ch(U'x')}), press(Key::Char, U'x', false, true));
-  EXPECT_EQ(decode({ch(27), ch(27)}), press(Key::Esc, 0, false, true));
   EXPECT_EQ(decode({ch(27), ch(6)}), press(Key::Char, U'f', true, true));
+}
+
+TEST(DecodeInput, TwoEscsAreTwoPresses) {
+  Script script;
+  script.units = {ch(27), ch(27)};
+  std::optional<InputUnit> unread;
+  const InputUnit first = script.units.front();
+  script.units.pop_front();
+  EXPECT_EQ(decode_input(first, script.next(), &unread), press(Key::Esc));
+  EXPECT_EQ(unread, ch(27));
 }
 
 TEST(DecodeInput, UnknownEscapeSequencesAreSwallowedWhole) {

@@ -395,7 +395,9 @@ TEST(EndToEnd, NoColorWritesAttributesButNoColours) {
   ASSERT_TRUE(session.wait_for("(type to search, Tab to switch)"));
   session.send("talo");
   ASSERT_TRUE(session.wait_for("house music"));
-  session.send("\033");
+  session.send("\x0c");
+  ASSERT_TRUE(session.wait_for("Tab: next document"));
+  session.send("\033\033");  // two presses at once: close the overlay, then quit
   EXPECT_EQ(session.wait_exit(), 0);
   const std::vector<int> params = sgr_parameters(session.output());
   for (const int param : params) {
