@@ -118,15 +118,40 @@ class Session {
   /// redraw everything, which is forced here by taking one row away for a moment (a smaller
   /// pane never pulls a scroll offset back).
   std::string repaint() {
-    drain(100ms);
+    quiet();
     const std::uint16_t width = width_;
     const std::uint16_t height = height_;
+    std::size_t from = mark();
     resize(width, static_cast<std::uint16_t>(height - 1));
-    drain(150ms);
-    const std::size_t from = mark();
+    wait_for("┘", from);  // the last cell of a frame
+    quiet();
+    from = mark();
     resize(width, height);
-    drain(250ms);
+    wait_for("┘", from);
+    quiet();
     return output_.substr(from);
+  }
+
+  /// Waits for the answer to what was sent after `from` to arrive, then until output stops.
+  void settle(std::size_t from) {
+    const auto deadline = std::chrono::steady_clock::now() + WAIT;
+    while (output_.size() == from && std::chrono::steady_clock::now() < deadline && pump(20)) {
+    }
+    quiet();
+  }
+
+  /// Reads until nothing has arrived for 100 ms.
+  void quiet() {
+    const auto deadline = std::chrono::steady_clock::now() + WAIT;
+    auto last = std::chrono::steady_clock::now();
+    std::size_t size = output_.size();
+    while (std::chrono::steady_clock::now() - last < 100ms &&
+           std::chrono::steady_clock::now() < deadline && pump(20)) {
+      if (output_.size() != size) {
+        size = output_.size();
+        last = std::chrono::steady_clock::now();
+      }
+    }
   }
 
   /// Reads until `text` has appeared at or after `from`; false after the timeout.
@@ -280,8 +305,9 @@ TEST(EndToEnd, KeysOfTheListsEntryAndOverlay) {
   session.send("\x0c");  // Ctrl+L
   EXPECT_TRUE(session.wait_for("Tab: next document", mark));
   EXPECT_TRUE(session.wait_for(DOCUMENTS[0].title, mark));
+  mark = session.mark();
   session.send("\t");
-  session.drain(200ms);
+  session.settle(mark);
   EXPECT_NE(session.repaint().find(DOCUMENTS[1].title), std::string::npos);
 
   mark = session.mark();
@@ -299,20 +325,22 @@ TEST(EndToEnd, ClicksOnARowALinkAndTheEntryTitleAndTheWheel) {
   ASSERT_TRUE(session.wait_for("number 001"));
 
   // Left column 32 wide; the matches list from row 4 (1-based), its first inner row at 5.
+  std::size_t mark = session.mark();
   session.mouse(0, 5, 6);
   session.mouse(0, 5, 6, 'm');
-  session.drain(200ms);
+  session.settle(mark);
   EXPECT_NE(session.repaint().find("- compound number 002"), std::string::npos);
-  std::size_t mark = session.mark();
 
   mark = session.mark();
   session.send("\x08\x08\x08\x08\x08\x08");
   session.send("talo");
   ASSERT_TRUE(session.wait_for("house music", mark));
   // "- house (building meant to serve as a human" is entry line 5: "house" at column 36.
+  session.quiet();
+  mark = session.mark();
   session.mouse(0, 36, 7);
   session.mouse(0, 36, 7, 'm');
-  session.drain(200ms);
+  session.settle(mark);
   EXPECT_NE(session.repaint().find("> house "), std::string::npos);
 
   mark = session.mark();
@@ -330,8 +358,9 @@ TEST(EndToEnd, ClicksOnARowALinkAndTheEntryTitleAndTheWheel) {
   ASSERT_TRUE(session.wait_for("house music", mark));
   const std::string before = session.repaint();
   EXPECT_EQ(before.find("- apartment"), std::string::npos);  // the 13th line is below the pane
+  mark = session.mark();
   session.mouse(65, 60, 8);
-  session.drain(200ms);
+  session.settle(mark);
   const std::string after = session.repaint();
   EXPECT_NE(after.find("- apartment"), std::string::npos);
   session.send("\033");
