@@ -277,6 +277,20 @@ TEST(EndToEnd, WorksUnderEveryCommonTerminalType) {
   }
 }
 
+TEST(EndToEnd, NonAsciiInputWithoutALocaleInTheEnvironment) {
+  PNT_REQUIRE_PROGRAM();
+  Session session(80, 24);  // no LANG or LC_* at all
+  ASSERT_TRUE(session.wait_for("(type to search, Tab to switch)"));
+  const std::size_t mark = session.mark();
+  session.send("hyvä");
+  EXPECT_TRUE(session.wait_for("good, benefit", mark));
+  const std::string screen = session.repaint();
+  EXPECT_NE(screen.find("> hyvä "), std::string::npos);
+  EXPECT_NE(screen.find("┌ pohjantuulikko "), std::string::npos);
+  session.send("\033");
+  EXPECT_EQ(session.wait_exit(), 0);
+}
+
 TEST(EndToEnd, KeysOfTheListsEntryAndOverlay) {
   PNT_REQUIRE_PROGRAM();
   Session session(120, 24);
