@@ -20,6 +20,19 @@ constexpr Style DARK_GRAY{Color::DarkGray, 0};
 constexpr Style RED{Color::Red, 0};
 constexpr std::string_view HIGHLIGHT_SYMBOL = "> ";
 
+// Title candidates, longest first.
+const std::array<std::string, 2> MATCHES_TITLES{" matches (type to search, Tab to switch) ",
+                                                " matches "};
+const std::array<std::string, 1> MATCHES_TITLES_WITH_QUERY{" matches "};
+const std::array<std::string, 3> INFLECTIONS_TITLES{" inflections (type to search, Tab to switch) ",
+                                                    " inflections ", " infl "};
+const std::array<std::string, 2> INFLECTIONS_TITLES_WITH_QUERY{" inflections ", " infl "};
+const std::array<std::string, 3> ENTRY_TITLES{" entry (ctrl+f or click here to fullscreen) ",
+                                              " entry (click here to fullscreen) ", " entry "};
+const std::array<std::string, 3> FULLSCREEN_ENTRY_TITLES{
+    " entry (ctrl+f, click here, enter, or type to return) ", " entry (click here to return) ",
+    " entry "};
+
 bool with_inflections(const View& view) { return view.morphology.form_count() > 0; }
 
 // The largest useful scroll offset for `rows` lines in a pane of `area`.
@@ -63,47 +76,36 @@ void draw_result_list(CellBuffer& frame, Rect area, std::span<const std::string>
 }
 
 void draw_matches(const View& view, CellBuffer& frame, Rect area) {
-  static const std::array<std::string, 2> EMPTY_QUERY{" matches (type to search, Tab to switch) ",
-                                                      " matches "};
-  static const std::array<std::string, 1> WITH_QUERY{" matches "};
   std::vector<Line> rows;
   rows.reserve(view.matches.size());
   for (const MatchRow& match : view.matches) {
     rows.emplace_back(match.headword, PLAIN);
   }
   const std::span<const std::string> titles =
-      view.query.empty() ? std::span<const std::string>(EMPTY_QUERY) : WITH_QUERY;
+      view.query.empty() ? std::span<const std::string>(MATCHES_TITLES) : MATCHES_TITLES_WITH_QUERY;
   draw_result_list(frame, area, titles, view.focus == Focus::Matches, rows, view.match_sel);
 }
 
 void draw_inflections(const View& view, CellBuffer& frame, Rect area) {
-  static const std::array<std::string, 3> EMPTY_QUERY{
-      " inflections (type to search, Tab to switch) ", " inflections ", " infl "};
-  static const std::array<std::string, 2> WITH_QUERY{" inflections ", " infl "};
   std::vector<Line> rows;
   rows.reserve(view.inflections.size());
   for (const InflectionRow& row : view.inflections) {
     rows.emplace_back(
         std::vector<Span>{{row.form, PLAIN}, {"  ~> ", DARK_GRAY}, {row.headword, CYAN}});
   }
-  const std::span<const std::string> titles =
-      view.query.empty() ? std::span<const std::string>(EMPTY_QUERY) : WITH_QUERY;
+  const std::span<const std::string> titles = view.query.empty()
+                                                  ? std::span<const std::string>(INFLECTIONS_TITLES)
+                                                  : INFLECTIONS_TITLES_WITH_QUERY;
   draw_result_list(frame, area, titles, view.focus == Focus::Inflections, rows, view.infl_sel);
 }
 
 void draw_entry(View& view, CellBuffer& frame, Rect area, ScreenMap& map) {
-  static const std::array<std::string, 3> NORMAL_TITLES{
-      " entry (ctrl+f or click here to fullscreen) ", " entry (click here to fullscreen) ",
-      " entry "};
-  static const std::array<std::string, 3> FULLSCREEN_TITLES{
-      " entry (ctrl+f, click here, enter, or type to return) ", " entry (click here to return) ",
-      " entry "};
   map.entry_area = area;
   map.entry_rows.area = area;
   const EntryRows& rows = entry_rows_for(view, inner_width(area), map.entry_rows);
   view.entry_scroll = std::min(view.entry_scroll, max_scroll(rows.lines.size(), area));
   const std::span<const std::string> titles =
-      view.fullscreen ? std::span<const std::string>(FULLSCREEN_TITLES) : NORMAL_TITLES;
+      view.fullscreen ? std::span<const std::string>(FULLSCREEN_ENTRY_TITLES) : ENTRY_TITLES;
   const Rect inner = draw_block(frame, area, pick_title(titles, area.width), PLAIN);
   draw_paragraph(frame, inner, rows.lines, view.entry_scroll);
 }
