@@ -56,7 +56,9 @@ std::optional<fs::path> data_dir(std::string& problem) {
     return std::nullopt;
   }
   std::fprintf(stderr, "generating the synthetic data set in %s (first run only)\n", dir.c_str());
-  const std::string command = "'" + tool.string() + "' '" + dir.string() + "'";
+  // Built by appending: g++ 12 warns falsely (-Wrestrict) on a chain of operator+ here.
+  std::string command = "'";
+  command.append(tool.string()).append("' '").append(dir.string()).append("'");
   if (std::system(command.c_str()) != 0 || !has_data_set(dir)) {
     problem = "pnt-synth failed to write " + dir.string();
     return std::nullopt;

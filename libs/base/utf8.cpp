@@ -1,5 +1,8 @@
 #include "base/utf8.h"
 
+#include <bit>
+#include <cstring>
+
 namespace pnt {
 namespace {
 
@@ -48,8 +51,28 @@ std::size_t sequence_length(std::uint8_t lead) {
 std::optional<Utf8Fault> find_utf8_fault(Bytes bytes) {
   std::size_t i = 0;
   const std::size_t n = bytes.size();
+  const std::uint8_t* data = bytes.data();
   while (i < n) {
-    const std::uint8_t lead = bytes[i];
+    // ASCII runs are skipped eight bytes at a time, up to the first byte with its top bit set.
+    while (n - i >= 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, data + i, sizeof word);
+      const std::uint64_t high = word & 0x8080'8080'8080'8080U;
+      if (high == 0) {
+        i += 8;
+        continue;
+      }
+      if constexpr (std::endian::native == std::endian::little) {
+        i += static_cast<std::size_t>(std::countr_zero(high)) / 8;
+      } else {
+        i += static_cast<std::size_t>(std::countl_zero(high)) / 8;
+      }
+      break;
+    }
+    if (i == n) {
+      break;
+    }
+    const std::uint8_t lead = data[i];
     const std::size_t len = sequence_length(lead);
     if (len == 1) {
       ++i;

@@ -32,17 +32,48 @@ Result<Morphology> Morphology::open(Bytes inflections_fst, Bytes inflections_mul
   // About a dozen bytes per headword in a real lexicon; the arena grows if needed.
   morphology.arena_.reserve(static_cast<std::size_t>(expected) * 12);
 
+  // Keys are copied as they come and checked as UTF-8 all at once afterwards: the arena is
+  // valid and no key starts with a continuation byte exactly when every key is valid (every
+  // key then starts and, where the next one starts, ends on a character boundary). Only when
+  // that fails are the keys checked one by one, to name the first bad one.
+  std::vector<char>& arena = morphology.arena_;
+  std::vector<std::uint32_t>& ends = morphology.headword_ends_;
+  const auto first_fault = [&]() -> std::optional<Error> {
+    std::uint32_t start = 0;
+    for (const std::uint32_t end : ends) {
+      const Bytes word = as_bytes(std::string_view(arena.data() + start, end - start));
+      if (std::optional<Utf8Fault> fault = find_utf8_fault(word)) {
+        return Error("non-utf8 word in glosses.fst", utf8_error(*fault));
+      }
+      start = end;
+    }
+    return std::nullopt;
+  };
+  bool split_character = false;
   fst::Stream stream = lexicon.stream();
   while (stream.next()) {
     const Bytes key = stream.key();
-    if (std::optional<Utf8Fault> fault = find_utf8_fault(key)) {
-      return fail("non-utf8 word in glosses.fst", utf8_error(*fault));
-    }
-    if (key.size() > std::numeric_limits<std::uint32_t>::max() - morphology.arena_.size()) {
+    if (key.size() > std::numeric_limits<std::uint32_t>::max() - arena.size()) {
+      // A bad word among those before still comes first, as it would have been found first.
+      if (std::optional<Error> error = first_fault()) {
+        return fail(std::move(*error));
+      }
+      if (std::optional<Utf8Fault> fault = find_utf8_fault(key)) {
+        return fail("non-utf8 word in glosses.fst", utf8_error(*fault));
+      }
       return fail("headword table too large");
     }
-    morphology.arena_.insert(morphology.arena_.end(), key.begin(), key.end());
-    morphology.headword_ends_.push_back(static_cast<std::uint32_t>(morphology.arena_.size()));
+    if (!key.empty()) {
+      split_character |= (key[0] & 0xC0U) == 0x80U;
+      const char* text = reinterpret_cast<const char*>(key.data());
+      arena.insert(arena.end(), text, text + key.size());
+    }
+    ends.push_back(static_cast<std::uint32_t>(arena.size()));
+  }
+  if (split_character || !is_utf8(as_bytes(std::string_view(arena.data(), arena.size())))) {
+    if (std::optional<Error> error = first_fault()) {
+      return fail(std::move(*error));
+    }
   }
   return morphology;
 }

@@ -1,6 +1,10 @@
 #include "fstmap/map.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cstddef>
+#include <cstring>
 #include <string>
 
 #include "fstmap/format_internal.h"
@@ -14,18 +18,42 @@ constexpr std::uint64_t HEADER_SIZE = 16;
 constexpr std::uint64_t MIN_SIZE = 36;
 constexpr std::uint64_t INDEX_SIZE = 256;
 
-// Reads `width` bytes little-endian at `at`. Only called for ranges that decode() has already
-// checked against the node area, which is what keeps the hot path free of per-byte checks.
+// COMMON_INPUTS by the 6-bit index of a state byte; index 0 (an explicit input) gives 0.
+constexpr std::array<std::uint8_t, 64> COMMON_INPUT_AT = [] {
+  std::array<std::uint8_t, 64> table{};
+  for (std::size_t i = 0; i < COMMON_INPUTS.size(); ++i) {
+    table[i + 1] = COMMON_INPUTS[i];
+  }
+  return table;
+}();
+
+constexpr std::array<std::uint64_t, 9> WIDTH_MASKS = {0,
+                                                      0xFF,
+                                                      0xFFFF,
+                                                      0xFF'FFFF,
+                                                      0xFFFF'FFFF,
+                                                      0xFF'FFFF'FFFF,
+                                                      0xFFFF'FFFF'FFFF,
+                                                      0xFF'FFFF'FFFF'FFFF,
+                                                      ~std::uint64_t{0}};
+
+// Reads `width` (0 to 8) bytes little-endian at `at`. Only called for ranges that decode() has
+// already checked against the node area, which is what keeps the hot path free of per-byte
+// checks. The node area ends at least 16 footer bytes before the end of the map, so the whole
+// word at `at` lies inside the bytes whatever the width.
 inline std::uint64_t packed(const std::uint8_t* data, std::uint64_t at, unsigned width) {
   const std::uint8_t* p = data + static_cast<std::size_t>(at);
-  if (width == 1) {
-    return p[0];  // by far the most common width
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, sizeof word);
+    return word & WIDTH_MASKS[width];
+  } else {
+    std::uint64_t value = 0;
+    for (unsigned i = width; i-- > 0;) {
+      value = (value << 8) | p[i];
+    }
+    return value;
   }
-  std::uint64_t value = 0;
-  for (unsigned i = width; i-- > 0;) {
-    value = (value << 8) | p[i];
-  }
-  return value;
 }
 
 }  // namespace
@@ -258,27 +286,151 @@ Result<void> Map::verify() const {
 }
 
 Stream::Stream(const Map& map, Bytes prefix) : map_(map), left_(map.len()) {
-  key_.assign(prefix.begin(), prefix.end());
+  // Room for typical keys and paths up front, so that a stream rarely allocates once going.
+  key_.resize(std::max<std::size_t>(prefix.size(), 64));
+  std::copy(prefix.begin(), prefix.end(), key_.begin());
+  key_len_ = prefix.size();
+  stack_.resize(16);
+  std::uint64_t address = map_.root_;
   Node node;
-  if (!map_.decode(map_.root_, node)) {
+  if (!map_.decode(address, node)) {
     done_ = true;
     return;
   }
   std::uint64_t acc = 0;
   for (const std::uint8_t byte : prefix) {
     std::uint64_t output = 0;
-    std::uint64_t target = 0;
-    if (!map_.find(node, byte, output, target) || !map_.decode(target, node)) {
+    if (!map_.find(node, byte, output, address) || !map_.decode(address, node)) {
       done_ = true;
       return;
     }
     acc += output;
   }
-  if (node.is_final) {
-    pending_ = acc + node.final_output;
+  // The start node's own pair comes first; the frames then hold only what lies below it.
+  if (descend(address, acc)) {
+    pending_ = value_;
   }
-  stack_.push_back(Frame{node, acc, 0});
-  depth_ = 1;
+}
+
+// The decoding of decode(), specialised for the walk: one-transition nodes are followed at once
+// and a branching node is decoded straight into its frame. Every check is decode()'s, made in
+// the same order, so a damaged map ends the walk where it would have ended before. The key and
+// the map's fields are held in locals: stores of key bytes could alias any member.
+bool Stream::descend(std::uint64_t address, std::uint64_t acc) {
+  const std::uint8_t* const data = map_.bytes_.data();
+  const std::uint64_t area_end = map_.area_end_;
+  std::uint8_t* key = key_.data();
+  std::size_t key_len = key_len_;
+  std::size_t key_room = key_.size();
+  const auto damaged = [&] {
+    key_len_ = key_len;
+    done_ = true;
+    return false;
+  };
+
+  std::uint8_t state = 0;
+  for (;;) {
+    // One unsigned comparison for both ends of the node area; 0 wraps around to the top.
+    if (address - HEADER_SIZE >= area_end - HEADER_SIZE) {
+      if (address != 0) {
+        return damaged();
+      }
+      key_len_ = key_len;
+      value_ = acc;  // the empty final node
+      return true;
+    }
+    state = data[address];
+    if (state < 0x80) {
+      break;  // any-transitions
+    }
+    // One transition, decoded with selects rather than branches: which of the two kinds it is
+    // and whether its input is explicit follow no pattern a branch predictor could learn.
+    // Reads below the state byte stay at or above offset 14, inside the header, until the
+    // check below has made sure the node lies in the node area.
+    const std::uint64_t room = address - HEADER_SIZE;
+    const unsigned common = state & 63U;
+    const std::uint64_t below = common == 0 ? 1 : 0;  // the input byte is stored explicitly
+    // COMMON_INPUT_AT[0] is 0, so the explicit byte can be or-ed in under a mask.
+    const std::uint8_t input = static_cast<std::uint8_t>(
+        COMMON_INPUT_AT[common] | (data[address - 1] & (0U - static_cast<unsigned>(below))));
+    const std::uint64_t pack_at = address - below - 1;
+    // All ones for one-transition-next (output 0, target right below), else all zeros.
+    const std::uint64_t next_mask = 0 - static_cast<std::uint64_t>((state >> 6) & 1U);
+    const std::uint8_t pack = data[pack_at];
+    const unsigned delta_width = (pack >> 4) & static_cast<unsigned>(~next_mask);
+    const unsigned output_width = pack & 15U & static_cast<unsigned>(~next_mask);
+    // A next node needs no room for a pack byte, but then its target lies below the node area
+    // and the walk stops there one step later, with nothing emitted in between.
+    if ((delta_width > 8) | (output_width > 8) | (room < below + 1 + delta_width + output_width)) {
+      return damaged();
+    }
+    const std::uint64_t first = pack_at - delta_width - output_width;
+    const std::uint64_t delta = packed(data, pack_at - delta_width, delta_width);
+    if (delta > first) {
+      return damaged();
+    }
+    if (key_len == key_room) {
+      key_.resize(key_room * 2 + 32);
+      key = key_.data();
+      key_room = key_.size();
+    }
+    key[key_len++] = input;
+    acc += packed(data, first, output_width);
+    const std::uint64_t target = (first - delta) & (0 - static_cast<std::uint64_t>(delta != 0));
+    address = (pack_at & next_mask) | (target & ~next_mask);
+  }
+  key_len_ = key_len;
+
+  const std::uint64_t room = address - HEADER_SIZE;
+  const bool is_final = (state & 64U) != 0;
+  std::uint64_t count = state & 63U;
+  std::uint64_t pack_at = address - 1;
+  if (count == 0) {
+    if (room < 1) {
+      return damaged();
+    }
+    count = data[address - 1];
+    if (count == 1) {
+      count = 256;  // a count of 1 always goes in the state byte, so 1 here stands for 256
+    }
+    pack_at = address - 2;
+  }
+  if (pack_at < HEADER_SIZE) {
+    return damaged();
+  }
+  const unsigned delta_width = data[pack_at] >> 4;
+  const unsigned output_width = data[pack_at] & 15U;
+  if (delta_width > 8 || output_width > 8) {
+    return damaged();
+  }
+  const std::uint64_t index = (map_.version_ >= 2 && count > 32) ? INDEX_SIZE : 0;
+  const std::uint64_t need =
+      index + count * (1 + delta_width + output_width) + (is_final ? output_width : 0);
+  if (pack_at - HEADER_SIZE < need) {
+    return damaged();
+  }
+  const std::uint64_t first = pack_at - need;
+  if (count != 0) {
+    if (depth_ == stack_.size()) {
+      stack_.resize(stack_.size() * 2 + 16);
+    }
+    Frame& frame = stack_[depth_++];
+    frame.first = first;
+    frame.inputs = pack_at - index - 1;
+    frame.deltas = pack_at - index - count;
+    frame.outputs = frame.deltas - count * delta_width;
+    frame.acc = acc;
+    frame.key_len = key_len;
+    frame.count = static_cast<std::uint32_t>(count);
+    frame.next = 0;
+    frame.delta_width = static_cast<std::uint8_t>(delta_width);
+    frame.output_width = static_cast<std::uint8_t>(output_width);
+  }
+  if (is_final) {
+    value_ = acc + (output_width != 0 ? packed(data, first, output_width) : 0);
+    return true;
+  }
+  return false;
 }
 
 bool Stream::next() {
@@ -295,39 +447,36 @@ bool Stream::next() {
     --left_;
     return true;
   }
-  // Frames above depth_ are kept for reuse, so the walk neither copies nor clears them.
+  const std::uint8_t* data = map_.bytes_.data();
   while (depth_ > 0) {
     Frame& top = stack_[depth_ - 1];
-    if (top.next == top.node.count) {
+    if (top.next == top.count) {
       --depth_;
-      if (depth_ > 0) {
-        key_.pop_back();
-      }
       continue;
     }
-    std::uint8_t input = 0;
-    std::uint64_t output = 0;
-    std::uint64_t target = 0;
-    if (!map_.transition(top.node, top.next, input, output, target)) {
+    // Transition `i` of a node decode() has checked, read in place (see Map::transition).
+    const std::uint64_t i = top.next++;
+    const unsigned dw = top.delta_width;
+    const unsigned ow = top.output_width;
+    const std::uint8_t input = data[static_cast<std::size_t>(top.inputs - i)];
+    const std::uint64_t delta = packed(data, top.deltas - (i + 1) * dw, dw);
+    const std::uint64_t output = ow == 0 ? 0 : packed(data, top.outputs - (i + 1) * ow, ow);
+    if (delta > top.first) {
       break;
     }
-    ++top.next;
+    const std::uint64_t target = delta == 0 ? 0 : top.first - delta;
     const std::uint64_t acc = top.acc + output;
-    if (depth_ == stack_.size()) {
-      stack_.emplace_back();  // invalidates `top`
+    key_len_ = top.key_len;
+    if (key_len_ == key_.size()) {
+      key_.resize(key_.size() * 2 + 32);
     }
-    Frame& child = stack_[depth_];
-    if (!map_.decode(target, child.node)) {
-      break;
-    }
-    ++depth_;
-    child.acc = acc;
-    child.next = 0;
-    key_.push_back(input);
-    if (child.node.is_final) {
-      value_ = acc + child.node.final_output;
+    key_[key_len_++] = input;
+    if (descend(target, acc)) {  // may move the frames
       --left_;
       return true;
+    }
+    if (done_) {
+      return false;
     }
   }
   done_ = true;

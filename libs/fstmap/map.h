@@ -99,24 +99,38 @@ class Stream {
   /// Moves to the next pair; false at the end (also when the map turns out to be damaged).
   [[nodiscard]] bool next();
 
-  [[nodiscard]] Bytes key() const { return {key_.data(), key_.size()}; }
+  [[nodiscard]] Bytes key() const { return {key_.data(), key_len_}; }
   [[nodiscard]] std::string_view key_text() const { return as_text(key()); }
   [[nodiscard]] std::uint64_t value() const { return value_; }
 
  private:
   friend class Map;
+  // A node with any number of transitions on the walk's path. Nodes with exactly one
+  // transition get no frame: the walk follows them straight away, and the key length kept in
+  // the frame below undoes their bytes on the way back.
   struct Frame {
-    detail::Node node;
-    std::uint64_t acc = 0;   // sum of outputs on the way to this node
-    std::uint32_t next = 0;  // index of the next transition to follow
+    std::uint64_t first = 0;    // the node's lowest byte; deltas count from here
+    std::uint64_t inputs = 0;   // transition 0's input byte
+    std::uint64_t deltas = 0;   // end of the delta array
+    std::uint64_t outputs = 0;  // end of the output array
+    std::uint64_t acc = 0;      // sum of outputs on the way to this node
+    std::size_t key_len = 0;    // key length at this node
+    std::uint32_t count = 0;    // number of transitions
+    std::uint32_t next = 0;     // index of the next transition to follow
+    std::uint8_t delta_width = 0;
+    std::uint8_t output_width = 0;
   };
 
   Stream(const Map& map, Bytes prefix);
-
+  /// Walks down from `address` (reached with the key as it stands and output sum `acc`)
+  /// through one-transition nodes to a node that is final or branches; true when a pair is
+  /// ready, false when the walk has to go on from the frames (done_ is set on damage).
+  bool descend(std::uint64_t address, std::uint64_t acc);
   Map map_;
   std::vector<Frame> stack_;  // the walk's path; only the first depth_ frames are live
   std::size_t depth_ = 0;
-  std::vector<std::uint8_t> key_;
+  std::vector<std::uint8_t> key_;  // the current key is its first key_len_ bytes
+  std::size_t key_len_ = 0;
   std::uint64_t value_ = 0;
   std::uint64_t left_ = 0;                // pairs still allowed: a damaged map cannot exceed len()
   std::optional<std::uint64_t> pending_;  // a value to emit before walking (the start node's)
