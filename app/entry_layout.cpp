@@ -62,7 +62,11 @@ class ItemWriter {
   [[nodiscard]] bool extends_link(const Link* link) const {
     return pending_ && link != nullptr && link->target == pending_->target;
   }
-  void append_space_to_link() { pending_->text += ' '; }
+  void append_space_to_link() {
+    if (pending_) {
+      pending_->text += ' ';
+    }
+  }
 
   void finish_row() {
     close_link();

@@ -8,6 +8,23 @@
 #include "core/layout.h"
 
 namespace pnt {
+namespace {
+
+// Polls until an event arrives; nothing else happens on a timeout.
+Result<Event> wait_for_event(Terminal& terminal) {
+  while (true) {
+    Result<std::optional<Event>> polled =
+        terminal.poll_event(static_cast<int>(POLL_INTERVAL.count()));
+    if (!polled) {
+      return std::unexpected(std::move(polled.error()));
+    }
+    if (*polled) {
+      return std::move(**polled);
+    }
+  }
+}
+
+}  // namespace
 
 Result<void> run_loop(Terminal& terminal, View& view, ScreenMap& map) {
   CellBuffer frame;
@@ -25,14 +42,9 @@ Result<void> run_loop(Terminal& terminal, View& view, ScreenMap& map) {
         return shown;
       }
     }
-    std::optional<Event> event;
-    while (!event) {
-      Result<std::optional<Event>> polled =
-          terminal.poll_event(static_cast<int>(POLL_INTERVAL.count()));
-      if (!polled) {
-        return std::unexpected(std::move(polled.error()));
-      }
-      event = std::move(*polled);
+    Result<Event> event = wait_for_event(terminal);
+    if (!event) {
+      return std::unexpected(std::move(event.error()));
     }
     needs_redraw = false;
     switch (dispatch(*event, view, map)) {

@@ -78,7 +78,9 @@ struct CursesTerminal::State {
   bool full_redraw = true;
   CellBuffer shown;  // the last frame put into the screen, to skip unchanged cells
 
-  [[nodiscard]] short pair_for(Color color) const { return colors ? static_cast<short>(color) : 0; }
+  [[nodiscard]] short pair_for(Color color) const {
+    return static_cast<short>(colors ? static_cast<int>(color) : 0);
+  }
   [[nodiscard]] attr_t attrs_for(Style style) const {
     attr_t attrs = A_NORMAL;
     if ((style.attrs & ATTR_BOLD) != 0) {
