@@ -30,7 +30,15 @@ TEST(FstOutput, DerivedBaseIsSurfaceBeforeDerivationPlusItsText) {
   auto made = parse_fst_output("[Lt][Xp]uupua[X]uupu[Ru]neisu[Ln][Xj]us[X]u[Sn][Ny]s")[0];
   EXPECT_EQ(made.base, "uupuneisuus");
   EXPECT_FALSE(made.participle);
-  EXPECT_TRUE(parse_fst_output("[Lt][Xp]uupua[X]uupu[Ll][Ru]n[Xj]ut[X][Sn][Ny]ut")[0].participle);
+  auto uupunut = parse_fst_output("[Lt][Xp]uupua[X]uupu[Ll][Ru]n[Xj]ut[X][Sn][Ny]ut")[0];
+  EXPECT_TRUE(uupunut.participle);
+  EXPECT_EQ(uupunut.participle_of, "uupua");
+  // The participle of a derived verb belongs to the derived verb.
+  auto defined =
+      parse_fst_output("[Lt][Xp]määrittää[X]määritel[Xj]lä[X][Ll][Rt][Xj]ty[X]ty[Sn][Ny]")[0];
+  EXPECT_TRUE(defined.participle);
+  EXPECT_EQ(defined.base, "määritelty");
+  EXPECT_EQ(defined.participle_of, "määritellä");
 }
 
 TEST(FstOutput, CompoundPartsAndMorphemeMarks) {

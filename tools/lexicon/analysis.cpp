@@ -149,6 +149,9 @@ std::optional<std::string> verb_text(const Attributes& a, std::string_view base)
 std::vector<Component> parse_fst_output(std::string_view output) {
   std::vector<Component> parts(1);
   std::string surface;  // letters of the current part outside [X…]…[X] groups
+  std::string first_base;
+  std::size_t derivations = 0;
+  std::size_t participle_level = 0;  // derivations before the participle tag
   std::size_t i = 0;
   enum class Group { None, Root, Derivation, Other } group = Group::None;
   std::string derivation;
@@ -163,8 +166,16 @@ std::vector<Component> parse_fst_output(std::string_view output) {
       Component& part = parts.back();
       if (tag == "[X]") {
         if (group == Group::Derivation) {
+          ++derivations;
           part.base = surface + derivation;
           part.derived = true;
+          if (derivations == 1) {
+            first_base = part.base;
+          }
+          part.participle = part.participle && participle_level + 1 == derivations;
+          if (part.participle) {
+            part.participle_of = participle_level == 0 ? part.root : first_base;
+          }
         }
         group = Group::None;
       } else if (tag == "[Xp]") {
@@ -177,14 +188,17 @@ std::vector<Component> parse_fst_output(std::string_view output) {
       } else if (tag == "[Bc]") {
         parts.emplace_back();
         surface.clear();
+        first_base.clear();
+        derivations = 0;
       } else if (tag.starts_with("[L")) {
         if (part.word_class.empty()) {
           part.word_class = std::string(tag);
-        } else if (!part.derived && tag != "[Ll]") {
+        } else if (part.participle && derivations == participle_level && tag != "[Ll]") {
           part.participle = false;  // a noun made from a participle is not a participle
         }
-      } else if (tag.starts_with("[R") && !part.derived) {
+      } else if (tag.starts_with("[R")) {
         part.participle = true;
+        participle_level = derivations;
       } else if (tag.starts_with("[O")) {
         part.possessive = true;
       }
@@ -209,6 +223,11 @@ std::vector<Component> parse_fst_output(std::string_view output) {
       case Group::None:
         surface.push_back(c);
         break;
+    }
+  }
+  for (Component& part : parts) {
+    if (part.participle && part.participle_of.empty()) {
+      part.participle = false;  // a participle tag with no derivation after it
     }
   }
   return parts;

@@ -15,7 +15,8 @@ struct Component {
   std::string root;        ///< the "[Xp]…[X]" lexeme with "=" marks removed
   std::string base;        ///< what the part's base form is: the root, or the derived word
   bool derived = false;    ///< the part went through a "[Xj]…[X]" derivation
-  bool participle = false; ///< an "[R…]" participle tag came before the derivation
+  bool participle = false; ///< the last derivation makes a participle ("[R…]" before it) …
+  std::string participle_of; ///< … of this verb: the root, or the base after a first derivation
   bool possessive = false; ///< an "[O…]" possessive suffix tag occurs
 };
 

@@ -152,14 +152,13 @@ bool confirms(const Voikko& voikko, std::string_view form, std::string_view head
       return true;
     }
     auto out = a.find("FSTOUTPUT");
-    if (a.contains("PARTICIPLE") && out != a.end()) {
+    if (a.contains("PARTICIPLE") && out != a.end() && base != a.end()) {
+      // A participle counts as a form of its verb.
       std::vector<Component> parts = parse_fst_output(out->second);
       const Component& last = parts.back();
-      if (headword.ends_with(last.root) &&
-          base != a.end() && base->second.size() >= last.base.size()) {
-        std::string_view head = std::string_view(base->second).substr(
-            0, base->second.size() - last.base.size());
-        if (std::string(head) + last.root == headword) {
+      if (last.participle && base->second.size() >= last.base.size()) {
+        std::string head = base->second.substr(0, base->second.size() - last.base.size());
+        if (head + last.participle_of == headword) {
           return true;
         }
       }
@@ -300,9 +299,9 @@ int run_build(const Options& opt) {
         }
         continue;
       }
-      if (last.participle && last.derived && parts.size() == 1 && last.root != h &&
-          ids.contains(last.root) && pos) {
-        if (auto text = form_of_text(a, last.root)) {
+      if (last.participle && parts.size() == 1 && last.participle_of != h &&
+          ids.contains(last.participle_of) && pos) {
+        if (auto text = form_of_text(a, last.participle_of)) {
           form_of.emplace_back(*pos_index(*pos), std::move(*text));
         }
       }
@@ -372,6 +371,7 @@ int run_build(const Options& opt) {
     return 1;
   }
   FormPairs pairs;
+  FormPairs* target = &pairs;  // where the walk's pairs go
   std::vector<std::uint8_t> has_forms(entries.size(), 0);
   EnumerateOptions eo;
   eo.possessives = opt.possessives;
@@ -390,28 +390,105 @@ int run_build(const Options& opt) {
       }
       form = w.prefix;
       form += w.capitalize ? capitalize_first(surface) : std::string(surface);
-      pairs.add(form, w.id);
+      target->add(form, w.id);
       has_forms[w.id] = 1;
     }
   };
-  EnumerateStats es = enumerate_paths(
-      *transducer, wanted, eo, [&](const Path& path) {
+  PathSink sink = [&](const Path& path) {
         if (opt.trace) {
           std::fprintf(stderr, "path %.*s %.*s\n", static_cast<int>(path.surface.size()),
                        path.surface.data(), static_cast<int>(path.output.size()),
                        path.output.data());
         }
         add_for(lexeme_key(path.word_class, path.root, path.base), path.surface, path.comparison);
-        if (path.participle && path.derived) {
-          add_for(lexeme_key(path.word_class, path.root, path.root), path.surface,
+        if (path.participle) {
+          add_for(lexeme_key(path.word_class, path.root, path.participle_of), path.surface,
                   path.comparison);
         }
         if (pairs.size() >= next_report) {
           progress("pairs", pairs.size(), t0);
           next_report += 5'000'000;
         }
-      });
+      };
+  EnumerateStats es = enumerate_paths(*transducer, wanted, eo, sink);
   progress("paths", es.paths, t0);
+  std::unordered_map<std::string, std::vector<Want>> all_wants;
+  // Some word parts exist only at the end of a compound ("-kielinen" in "suomenkielinen"):
+  // walk again for the compound headwords still without forms, as if a compound had begun.
+  {
+    WantedLexemes tail_wanted;
+    std::unordered_map<std::string, std::vector<Want>> tail_wants;
+    for (const auto& [key, list] : wants) {
+      for (const Want& w : list) {
+        if (!w.prefix.empty() && !has_forms[w.id]) {
+          tail_wants[key].push_back(w);
+        }
+      }
+    }
+    for (const auto& [key, list] : tail_wants) {
+      std::size_t a = key.find('|');
+      std::size_t b = key.find('|', a + 1);
+      tail_wanted.add(std::string_view(key).substr(0, a), std::string_view(key).substr(a + 1, b - a - 1),
+                      std::string_view(key).substr(b + 1));
+    }
+    all_wants = wants;
+    wants = std::move(tail_wants);
+    EnumerateOptions tail = eo;
+    tail.preset_flags = {{"YS_ALKANUT", "ON"}, {"INEN_SALLITTU", "ON"}};
+    tail.possessives = false;  // voikko accepts few possessive forms of these
+    auto t1 = Clock::now();
+    EnumerateStats ts = enumerate_paths(*transducer, tail_wanted, tail, sink);
+    progress("tail paths", ts.paths, t1);
+    es.capped = es.capped || ts.capped;
+  }
+  // Double derivations ("käytännöllisyys") and participles of derived verbs ("määritelty"):
+  // a walk with two derivations, only for the headwords still without forms.
+  {
+    WantedLexemes again_wanted;
+    std::unordered_map<std::string, std::vector<Want>> again_wants;
+    for (const auto& [key, list] : all_wants) {
+      std::size_t a = key.find('|');
+      std::size_t b = key.find('|', a + 1);
+      bool derived_verb = key.starts_with("[Lt]|") && key.substr(a + 1, b - a - 1) != key.substr(b + 1);
+      for (const Want& w : list) {
+        if (!has_forms[w.id] || derived_verb) {
+          again_wants[key].push_back(w);
+        }
+      }
+    }
+    for (const auto& [key, list] : again_wants) {
+      std::size_t a = key.find('|');
+      std::size_t b = key.find('|', a + 1);
+      again_wanted.add(std::string_view(key).substr(0, a),
+                       std::string_view(key).substr(a + 1, b - a - 1),
+                       std::string_view(key).substr(b + 1));
+    }
+    wants = std::move(again_wants);
+    EnumerateOptions twice = eo;
+    twice.max_derivations = 2;
+    auto t1 = Clock::now();
+    // These paths are checked one by one: the second derivation makes the mapping from a
+    // path to a headword less certain than in the walks above.
+    FormPairs unchecked;
+    target = &unchecked;
+    std::vector<std::uint8_t> had_forms = has_forms;
+    EnumerateStats ds = enumerate_paths(*transducer, again_wanted, twice, sink);
+    target = &pairs;
+    has_forms = std::move(had_forms);
+    progress("2-deriv paths", ds.paths, t1);
+    unchecked.sort_unique();
+    std::uint64_t kept = 0;
+    for (std::size_t i = 0; i < unchecked.size(); ++i) {
+      if (confirms(*voikko, unchecked.form(i), entries[unchecked.id(i)].headword)) {
+        pairs.add(unchecked.form(i), unchecked.id(i));
+        has_forms[unchecked.id(i)] = 1;
+        ++kept;
+      }
+    }
+    progress("2-deriv kept", kept, t1);
+    progress("2-deriv tried", unchecked.size(), t1);
+    es.capped = es.capped || ds.capped;
+  }
   progress("visits", es.visits, t0);
   if (es.capped) {
     std::fprintf(stderr, "warning: enumeration stopped at the path cap\n");

@@ -81,6 +81,14 @@ Result<Transducer> Transducer::parse(Bytes bytes) {
     t.symbols_.push_back(std::move(sym));
   }
   t.feature_count_ = features.size();
+  t.feature_names_.resize(features.size());
+  for (const auto& [name, id] : features) {
+    t.feature_names_[id] = name;
+  }
+  t.value_names_.resize(values.size() + 1);
+  for (const auto& [name, id] : values) {
+    t.value_names_[id] = name;
+  }
   std::size_t start = (r.position() + 7) / 8 * 8;
   if (start > bytes.size() || (bytes.size() - start) % 8 != 0) {
     return fail("transition table is not a whole number of cells");
@@ -147,6 +155,21 @@ Result<Transducer> Transducer::parse(Bytes bytes) {
     t.count_[s] = static_cast<std::uint32_t>(t.arcs_.size() - t.first_[s]);
   }
   return t;
+}
+
+std::optional<std::pair<std::uint16_t, std::uint16_t>> Transducer::flag_ids(
+    std::string_view feature, std::string_view value) const {
+  for (std::size_t f = 0; f < feature_names_.size(); ++f) {
+    if (feature_names_[f] != feature) {
+      continue;
+    }
+    for (std::size_t v = 1; v < value_names_.size(); ++v) {
+      if (value_names_[v] == value) {
+        return std::pair{static_cast<std::uint16_t>(f), static_cast<std::uint16_t>(v)};
+      }
+    }
+  }
+  return std::nullopt;
 }
 
 void WantedLexemes::add(std::string_view word_class, std::string_view root,
@@ -233,6 +256,7 @@ struct PathState {
   std::uint8_t roots = 0;
   std::uint8_t derivations = 0;
   bool participle = false;
+  std::uint8_t participle_level = 0;  // derivations before the participle tag
   bool comparison = false;
   std::uint16_t word_class = 0;  // symbol index of the first [L…] tag
   std::uint8_t pre_root = 0;     // output symbols before [Xp], not counting [Xr]…[X] groups
@@ -245,6 +269,11 @@ class Walker {
       : t_(t), wanted_(w), options_(o), sink_(sink), flag_values_(t.feature_count(), 0) {
     for (std::size_t i = 0; i < t.symbols().size(); ++i) {
       kinds_.push_back(classify(t.symbols()[i], t.flags()[i]));
+    }
+    for (const auto& [feature, value] : o.preset_flags) {
+      if (auto ids = t.flag_ids(feature, value)) {
+        flag_values_[ids->first] = ids->second;
+      }
     }
   }
 
@@ -313,7 +342,7 @@ class Walker {
         s.group = Group::Root;
         break;
       case Kind::Derivation:
-        if (s.derivations > 0 || s.roots == 0) {
+        if (s.derivations >= options_.max_derivations || s.roots == 0) {
           return false;
         }
         ++s.derivations;
@@ -331,8 +360,14 @@ class Walker {
         } else if (s.group == Group::Derivation) {
           const std::string& cls = t_.symbols()[s.word_class];
           derived_base_ = outside_ + derivation_;
-          if (!wanted_.keys.contains(lexeme_key(cls, root_, derived_base_)) &&
-              !(s.participle && wanted_.keys.contains(lexeme_key(cls, root_, root_)))) {
+          if (s.derivations == 1) {
+            first_base_ = derived_base_;
+          }
+          s.participle = s.participle && s.participle_level + 1 == s.derivations;
+          const std::string& parent = s.participle_level == 0 ? root_ : first_base_;
+          if (s.derivations >= options_.max_derivations &&
+              !wanted_.keys.contains(lexeme_key(cls, root_, derived_base_)) &&
+              !(s.participle && wanted_.keys.contains(lexeme_key(cls, root_, parent)))) {
             return false;
           }
         }
@@ -341,13 +376,15 @@ class Walker {
       case Kind::Class:
         if (s.word_class == 0) {
           s.word_class = sym;
-        } else if (s.derivations == 0 && t_.symbols()[sym] != "[Ll]") {
+        } else if (s.participle && s.derivations == s.participle_level &&
+                   t_.symbols()[sym] != "[Ll]") {
           s.participle = false;  // "-neisuus" nouns are made from participles, but are not one
         }
         break;
       case Kind::Participle:
-        if (s.derivations == 0) {
+        if (s.derivations < options_.max_derivations) {
           s.participle = true;
+          s.participle_level = s.derivations;
         }
         break;
       case Kind::Letter: {
@@ -397,7 +434,11 @@ class Walker {
     path.word_class = s.word_class == 0 ? std::string_view{} : t_.symbols()[s.word_class];
     path.root = root_;
     path.derived = s.derivations > 0;
-    path.participle = s.participle;
+    path.participle = s.participle && s.derivations == s.participle_level + 1;
+    if (path.participle) {
+      participle_of_ = s.participle_level == 0 ? root_ : first_base_;
+      path.participle_of = participle_of_;
+    }
     path.comparison = s.comparison;
     if (path.derived) {
       base_ = derived_base_;
@@ -485,7 +526,9 @@ class Walker {
   std::string root_;
   std::string outside_;
   std::string derivation_;
-  std::string derived_base_;  // set when the derivation closes; one derivation per path
+  std::string derived_base_;  // set when a derivation closes
+  std::string first_base_;    // the base after the first derivation
+  std::string participle_of_;
   std::string base_;
   std::size_t letters_ = 0;
   std::size_t depth_ = 0;

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <span>
 #include <string>
 #include <string_view>
@@ -39,6 +41,9 @@ class Transducer {
   [[nodiscard]] const std::vector<std::string>& symbols() const { return symbols_; }
   [[nodiscard]] const std::vector<FlagOp>& flags() const { return flags_; }
   [[nodiscard]] std::size_t feature_count() const { return feature_count_; }
+  /// The interned ids of a flag feature and value; nothing when the file never names them.
+  [[nodiscard]] std::optional<std::pair<std::uint16_t, std::uint16_t>> flag_ids(
+      std::string_view feature, std::string_view value) const;
   /// Only states reachable from state 0 are decoded; others have no arcs and are not final.
   [[nodiscard]] bool is_final(std::uint32_t state) const { return finals_[state] != 0; }
   [[nodiscard]] std::span<const Arc> arcs(std::uint32_t state) const {
@@ -51,6 +56,8 @@ class Transducer {
   std::vector<std::string> symbols_;
   std::vector<FlagOp> flags_;
   std::size_t feature_count_ = 0;
+  std::vector<std::string> feature_names_;  // by id
+  std::vector<std::string> value_names_;    // by id (0: none)
   std::vector<Arc> arcs_;
   std::vector<std::uint32_t> first_;   // per cell: index of its first arc in arcs_
   std::vector<std::uint32_t> count_;   // per cell: number of arcs
@@ -72,10 +79,14 @@ struct EnumerateOptions {
   std::size_t max_input = 48;       ///< surface letters of one path
   std::size_t max_output = 128;     ///< output symbols of one path
   std::size_t max_arcs = 256;       ///< arcs of one path (epsilon cycles end here)
+  std::size_t max_derivations = 1;  ///< "[Xj]" groups of one path (more loop: -uus-llinen-…)
   std::size_t root_within_input = 6;    ///< "[Xp]" must start within this many letters
   std::size_t root_within_output = 8;   ///< … and within this many output symbols (not
                                         ///< counting "[Xr]…[X]" structure groups)
   std::uint64_t max_paths = 400'000'000;  ///< stops a runaway enumeration
+  /// Flag values set before the walk starts, e.g. {"YS_ALKANUT", "ON"} to walk word parts
+  /// that the transducer only allows after the start of a compound.
+  std::vector<std::pair<std::string, std::string>> preset_flags;
 };
 
 /// One accepted path: its surface (input side), its output and what the walk learnt of its
@@ -87,7 +98,8 @@ struct Path {
   std::string_view root;
   std::string_view base;
   bool derived = false;
-  bool participle = false;
+  bool participle = false;   ///< the last derivation makes a participle …
+  std::string_view participle_of;  ///< … of this verb (the root or a derived verb)
   bool comparison = false;  ///< a comparative or superlative ("[Cc]", "[Cs]")
 };
 
