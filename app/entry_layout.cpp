@@ -47,6 +47,11 @@ class ItemWriter {
 
   void add_plain(std::string_view text) {
     close_link();
+    // Runs of plain text share one span: fewer allocations, the same cells.
+    if (!line_.spans.empty() && line_.spans.back().style == style_) {
+      line_.spans.back().text += text;
+      return;
+    }
     line_.spans.push_back({std::string(text), style_});
   }
 
@@ -100,76 +105,9 @@ class ItemWriter {
   std::optional<Pending> pending_;
 };
 
-void add_expansion(EntryRows& rows, const Expansion& expansion, int depth, const Palette& palette,
-                   std::uint16_t width) {
-  const Style style = depth == 1 ? palette.nested : palette.nested_deeper;
-  const std::string indent(depth == 1 ? 2 : 6, ' ');
-  const std::string prefix = indent + (expansion.base ? " ~> " : "~> ");
-  std::string heading = expansion.phrase;
-  if (expansion.base) {
-    heading += " -> " + *expansion.base;
-  }
-  if (!expansion.entry.groups.empty() && !expansion.entry.groups.front().pos.empty()) {
-    heading += " (" + expansion.entry.groups.front().pos + ")";
-  }
-  rows.append(wrap_item(prefix, heading, {}, style, width));
-
-  const std::string meaning_prefix = std::string(depth == 1 ? 6 : 10, ' ') + "- ";
-  for (std::size_t j = 0; j < expansion.entry.groups.size(); ++j) {
-    for (const std::string& meaning : expansion.entry.groups[j].meanings) {
-      rows.append(wrap_item(meaning_prefix, meaning, {}, style, width));
-    }
-    if (depth == 1 && j < expansion.children.size()) {
-      for (const Expansion& child : expansion.children[j]) {
-        add_expansion(rows, child, 2, palette, width);
-      }
-    }
-  }
-}
-
-EntryRows entry_content(std::string_view word, const Entry& entry,
-                        const std::vector<std::vector<Expansion>>& expansions,
-                        const std::vector<std::vector<Link>>* links, const Palette& palette,
-                        std::uint16_t width) {
-  EntryRows rows;
-  rows.push(Line(std::string(word), palette.headword));
-  rows.push(Line{});
-  std::size_t k = 0;  // meaning index across all groups
-  for (std::size_t g = 0; g < entry.groups.size(); ++g) {
-    const PosGroup& group = entry.groups[g];
-    if (g > 0) {
-      rows.push(Line{});
-    }
-    if (!group.pos.empty()) {
-      rows.push(Line("(" + group.pos + ")", palette.pos));
-    }
-    for (const std::string& meaning : group.meanings) {
-      std::span<const Link> meaning_links;
-      if (links != nullptr && k < links->size()) {
-        meaning_links = (*links)[k];
-      }
-      rows.append(wrap_item("- ", meaning, meaning_links, palette.meaning, width));
-      if (k < expansions.size()) {
-        for (const Expansion& expansion : expansions[k]) {
-          add_expansion(rows, expansion, 1, palette, width);
-        }
-      }
-      ++k;
-    }
-  }
-  return rows;
-}
-
-}  // namespace
-
-void EntryRows::append(EntryRows&& more) {
-  std::move(more.lines.begin(), more.lines.end(), std::back_inserter(lines));
-  std::move(more.click_spans.begin(), more.click_spans.end(), std::back_inserter(click_spans));
-}
-
-EntryRows wrap_item(std::string_view prefix, std::string_view text, std::span<const Link> links,
-                    Style style, std::size_t width) {
-  EntryRows out;
+// Lays out one item at the end of `out` (what wrap_item returns on its own).
+void append_item(EntryRows& out, std::string_view prefix, std::string_view text,
+                 std::span<const Link> links, Style style, std::size_t width) {
   ItemWriter writer(style, out);
   const std::size_t pw = char_count(prefix);
   const std::string indent(pw, ' ');
@@ -201,6 +139,74 @@ EntryRows wrap_item(std::string_view prefix, std::string_view text, std::span<co
     col += tw;
   }
   writer.finish_row();
+}
+
+void add_expansion(EntryRows& rows, const Expansion& expansion, int depth, const Palette& palette,
+                   std::uint16_t width) {
+  const Style style = depth == 1 ? palette.nested : palette.nested_deeper;
+  const std::string indent(depth == 1 ? 2 : 6, ' ');
+  const std::string prefix = indent + (expansion.base ? " ~> " : "~> ");
+  std::string heading = expansion.phrase;
+  if (expansion.base) {
+    heading += " -> " + *expansion.base;
+  }
+  if (!expansion.entry.groups.empty() && !expansion.entry.groups.front().pos.empty()) {
+    heading += " (" + expansion.entry.groups.front().pos + ")";
+  }
+  append_item(rows, prefix, heading, {}, style, width);
+
+  const std::string meaning_prefix = std::string(depth == 1 ? 6 : 10, ' ') + "- ";
+  for (std::size_t j = 0; j < expansion.entry.groups.size(); ++j) {
+    for (const std::string& meaning : expansion.entry.groups[j].meanings) {
+      append_item(rows, meaning_prefix, meaning, {}, style, width);
+    }
+    if (depth == 1 && j < expansion.children.size()) {
+      for (const Expansion& child : expansion.children[j]) {
+        add_expansion(rows, child, 2, palette, width);
+      }
+    }
+  }
+}
+
+EntryRows entry_content(std::string_view word, const Entry& entry,
+                        const std::vector<std::vector<Expansion>>& expansions,
+                        const std::vector<std::vector<Link>>* links, const Palette& palette,
+                        std::uint16_t width) {
+  EntryRows rows;
+  rows.push(Line(std::string(word), palette.headword));
+  rows.push(Line{});
+  std::size_t k = 0;  // meaning index across all groups
+  for (std::size_t g = 0; g < entry.groups.size(); ++g) {
+    const PosGroup& group = entry.groups[g];
+    if (g > 0) {
+      rows.push(Line{});
+    }
+    if (!group.pos.empty()) {
+      rows.push(Line("(" + group.pos + ")", palette.pos));
+    }
+    for (const std::string& meaning : group.meanings) {
+      std::span<const Link> meaning_links;
+      if (links != nullptr && k < links->size()) {
+        meaning_links = (*links)[k];
+      }
+      append_item(rows, "- ", meaning, meaning_links, palette.meaning, width);
+      if (k < expansions.size()) {
+        for (const Expansion& expansion : expansions[k]) {
+          add_expansion(rows, expansion, 1, palette, width);
+        }
+      }
+      ++k;
+    }
+  }
+  return rows;
+}
+
+}  // namespace
+
+EntryRows wrap_item(std::string_view prefix, std::string_view text, std::span<const Link> links,
+                    Style style, std::size_t width) {
+  EntryRows out;
+  append_item(out, prefix, text, links, style, width);
   return out;
 }
 

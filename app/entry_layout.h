@@ -29,7 +29,6 @@ struct EntryRows {
   std::vector<Line> lines;
   std::vector<std::vector<ClickSpan>> click_spans;
 
-  void append(EntryRows&& more);
   void push(Line line) {
     lines.push_back(std::move(line));
     click_spans.emplace_back();

@@ -29,7 +29,7 @@ TEST(WrapItem, WrapsAtTheWidthWithAHangingIndent) {
   const EntryRows rows = wrap_item("- ", "one two three four", {}, PLAIN, 10);
   EXPECT_EQ(texts(rows), (std::vector<std::string>{"- one two", "  three", "  four"}));
   ASSERT_EQ(rows.click_spans.size(), 3u);
-  EXPECT_EQ(rows.lines[1].spans.front(), (Span{"  ", PLAIN}));
+  EXPECT_EQ(rows.lines[1].spans, (std::vector<Span>{{"  three", PLAIN}}));
 }
 
 TEST(WrapItem, ALongTokenStaysWholeOnItsOwnRow) {
@@ -42,12 +42,9 @@ TEST(WrapItem, AdjacentWordsOfOneTargetFormOneUnderlinedSpan) {
   const std::vector<Link> links{{"olla olemassa", 4, 8}, {"olla olemassa", 9, 17}};
   const EntryRows rows = wrap_item("- ", text, links, PLAIN, 40);
   ASSERT_EQ(rows.lines.size(), 1u);
-  EXPECT_EQ(rows.lines[0].spans, (std::vector<Span>{{"- ", PLAIN},
-                                                    {"see", PLAIN},
-                                                    {" ", PLAIN},
+  EXPECT_EQ(rows.lines[0].spans, (std::vector<Span>{{"- see ", PLAIN},
                                                     {"olla olemassa", UNDERLINED},
-                                                    {" ", PLAIN},
-                                                    {"now", PLAIN}}));
+                                                    {" now", PLAIN}}));
   EXPECT_EQ(rows.click_spans[0], (std::vector<ClickSpan>{{6, 19, "olla olemassa"}}));
 }
 
