@@ -27,15 +27,27 @@ constexpr std::array<std::uint8_t, 64> COMMON_INPUT_AT = [] {
   return table;
 }();
 
-constexpr std::array<std::uint64_t, 9> WIDTH_MASKS = {0,
-                                                      0xFF,
-                                                      0xFFFF,
-                                                      0xFF'FFFF,
-                                                      0xFFFF'FFFF,
-                                                      0xFF'FFFF'FFFF,
-                                                      0xFFFF'FFFF'FFFF,
-                                                      0xFF'FFFF'FFFF'FFFF,
-                                                      ~std::uint64_t{0}};
+// The low `width` bytes of a word, for widths 0 to 8.
+constexpr std::array<std::uint64_t, 9> WIDTH_MASKS = [] {
+  std::array<std::uint64_t, 9> masks{};
+  for (std::size_t width = 1; width < masks.size(); ++width) {
+    masks[width] = (masks[width - 1] << 8) | 0xFF;
+  }
+  return masks;
+}();
+
+// The bytes a pack-sizes byte says lie below it (delta width plus output width), or a span
+// no node has room for when either width is above 8.
+constexpr std::array<std::uint64_t, 256> PACK_SPAN = [] {
+  std::array<std::uint64_t, 256> spans{};
+  for (std::size_t pack = 0; pack < spans.size(); ++pack) {
+    const std::size_t delta_width = pack >> 4;
+    const std::size_t output_width = pack & 15U;
+    spans[pack] =
+        delta_width > 8 || output_width > 8 ? std::uint64_t{1} << 62 : delta_width + output_width;
+  }
+  return spans;
+}();
 
 // Reads `width` (0 to 8) bytes little-endian at `at`. Only called for ranges that decode() has
 // already checked against the node area, which is what keeps the hot path free of per-byte
@@ -340,6 +352,18 @@ bool Stream::descend(std::uint64_t address, std::uint64_t acc) {
       return true;
     }
     state = data[address];
+    if (state > 0xC0) {
+      // One-transition-next with a common input, one byte: the target lies right below, so
+      // the next address does not wait for any load.
+      if (key_len == key_room) {
+        key_.resize(key_room * 2 + 32);
+        key = key_.data();
+        key_room = key_.size();
+      }
+      key[key_len++] = COMMON_INPUT_AT[state & 63U];
+      address -= 1;
+      continue;
+    }
     if (state < 0x80) {
       break;  // any-transitions
     }
@@ -347,24 +371,23 @@ bool Stream::descend(std::uint64_t address, std::uint64_t acc) {
     // and whether its input is explicit follow no pattern a branch predictor could learn.
     // Reads below the state byte stay at or above offset 14, inside the header, until the
     // check below has made sure the node lies in the node area.
-    const std::uint64_t room = address - HEADER_SIZE;
     const unsigned common = state & 63U;
     const std::uint64_t below = common == 0 ? 1 : 0;  // the input byte is stored explicitly
     // COMMON_INPUT_AT[0] is 0, so the explicit byte can be or-ed in under a mask.
-    const std::uint8_t input = static_cast<std::uint8_t>(
+    const auto input = static_cast<std::uint8_t>(
         COMMON_INPUT_AT[common] | (data[address - 1] & (0U - static_cast<unsigned>(below))));
     const std::uint64_t pack_at = address - below - 1;
-    // All ones for one-transition-next (output 0, target right below), else all zeros.
-    const std::uint64_t next_mask = 0 - static_cast<std::uint64_t>((state >> 6) & 1U);
-    const std::uint8_t pack = data[pack_at];
-    const unsigned delta_width = (pack >> 4) & static_cast<unsigned>(~next_mask);
-    const unsigned output_width = pack & 15U & static_cast<unsigned>(~next_mask);
+    // One-transition-next (output 0, target right below) reads as a pack byte of 0.
+    const unsigned is_next = (state >> 6) & 1U;
+    const auto pack = static_cast<std::uint8_t>(data[pack_at] & (is_next - 1U));
+    const std::uint64_t span = PACK_SPAN[pack];
     // A next node needs no room for a pack byte, but then its target lies below the node area
     // and the walk stops there one step later, with nothing emitted in between.
-    if ((delta_width > 8) | (output_width > 8) | (room < below + 1 + delta_width + output_width)) {
+    if (address - HEADER_SIZE < below + 1 + span) {
       return damaged();
     }
-    const std::uint64_t first = pack_at - delta_width - output_width;
+    const std::uint64_t first = pack_at - span;
+    const unsigned delta_width = pack >> 4;
     const std::uint64_t delta = packed(data, pack_at - delta_width, delta_width);
     if (delta > first) {
       return damaged();
@@ -375,9 +398,9 @@ bool Stream::descend(std::uint64_t address, std::uint64_t acc) {
       key_room = key_.size();
     }
     key[key_len++] = input;
-    acc += packed(data, first, output_width);
-    const std::uint64_t target = (first - delta) & (0 - static_cast<std::uint64_t>(delta != 0));
-    address = (pack_at & next_mask) | (target & ~next_mask);
+    acc += packed(data, first, pack & 15U);
+    const std::uint64_t jump = (first - delta) & (0 - static_cast<std::uint64_t>(delta != 0));
+    address = jump | (pack_at & (0 - static_cast<std::uint64_t>(is_next)));
   }
   key_len_ = key_len;
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -200,6 +201,40 @@ TEST(MapStream, PrefixStreamsIncludeThePrefixAndStopAtItsEnd) {
   EXPECT_EQ(collect(map->prefix("talonx")), Pairs{});
   EXPECT_EQ(collect(map->prefix("")), pairs);
   EXPECT_EQ(collect(map->stream()), pairs);
+}
+
+// Keys far longer than the stream's first key buffer, branching every few bytes along one long
+// path, so that the key and the frames grow while streaming; table and explicit input bytes,
+// shared suffixes and outputs of several widths on the way.
+TEST(MapStream, LongKeysAndDeepBranchingStreamInOrder) {
+  std::string spine;
+  for (int i = 0; i < 300; ++i) {
+    spine += i % 7 == 3 ? '\xc3' : i % 7 == 4 ? '\xa4' : i % 11 == 5 ? ' ' : "talokj"[i % 6];
+  }
+  Pairs pairs = {{spine, 1}};
+  for (std::size_t depth = 0; depth < spine.size(); depth += 5) {
+    const std::uint64_t value = depth % 2 == 0 ? depth : (std::uint64_t{1} << 40) + depth;
+    pairs.emplace_back(spine.substr(0, depth) + "~suffix", value);
+    pairs.emplace_back(spine.substr(0, depth) + "~" + std::string(depth % 90, 'q'), value + 1);
+  }
+  std::sort(pairs.begin(), pairs.end());
+  pairs.erase(std::unique(pairs.begin(), pairs.end(),
+                          [](const auto& a, const auto& b) { return a.first == b.first; }),
+              pairs.end());
+  const Bytes8 bytes = build(pairs);
+  auto map = Map::open(bytes);
+  ASSERT_TRUE(map.has_value());
+  EXPECT_EQ(collect(map->stream()), pairs);
+
+  const std::string prefix = spine.substr(0, 151);  // ends inside a two-byte character
+  Pairs expected;
+  for (const auto& pair : pairs) {
+    if (pair.first.starts_with(prefix)) {
+      expected.push_back(pair);
+    }
+  }
+  ASSERT_GT(expected.size(), 20U);
+  EXPECT_EQ(collect(map->prefix(prefix)), expected);
 }
 
 TEST(MapStream, StopsWhereTheCallerStopsWithoutAllocatingPerKey) {
