@@ -126,6 +126,7 @@ class Stream {
   /// through one-transition nodes to a node that is final or branches; true when a pair is
   /// ready, false when the walk has to go on from the frames (done_ is set on damage).
   bool descend(std::uint64_t address, std::uint64_t acc);
+
   Map map_;
   std::vector<Frame> stack_;  // the walk's path; only the first depth_ frames are live
   std::size_t depth_ = 0;
