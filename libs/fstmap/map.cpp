@@ -325,9 +325,10 @@ Stream::Stream(const Map& map, Bytes prefix) : map_(map), left_(map.len()) {
 }
 
 // The decoding of decode(), specialised for the walk: one-transition nodes are followed at once
-// and a branching node is decoded straight into its frame. Every check is decode()'s, made in
-// the same order, so a damaged map ends the walk where it would have ended before. The key and
-// the map's fields are held in locals: stores of key bytes could alias any member.
+// and a branching node is decoded straight into its frame. Every check of decode() is made
+// (some merged into one), so a damaged map ends the walk after the same pairs as a node-by-node
+// walk would. The key and the map's fields are held in locals: stores of key bytes could alias
+// any member.
 bool Stream::descend(std::uint64_t address, std::uint64_t acc) {
   const std::uint8_t* const data = map_.bytes_.data();
   const std::uint64_t area_end = map_.area_end_;
