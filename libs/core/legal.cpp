@@ -118,6 +118,8 @@ licence on.
 
 FreeDict Finnish-English and English-Finnish dictionaries
 
+  Debian packages dict-freedict-fin-eng and dict-freedict-eng-fin,
+  version 2022.12.07-2.
   Copyright 2000-2022 FreeDict contributors.
   License: Creative Commons Attribution-ShareAlike 3.0 Unported
   (CC-BY-SA-3.0).
@@ -126,6 +128,7 @@ FreeDict Finnish-English and English-Finnish dictionaries
 
 voikko-fi, the Finnish morphology of the Voikko project
 
+  Debian package voikko-fi, version 2.5-1.
   Copyright (C) 2005-2008 Hannu Väisänen, Harri Pitkänen and contributors.
   Copyright 2006-2022 Hannu Väisänen, Harri Pitkänen, Teemu Likonen and
   others. Contributors include Harri Järvi, Tero Kuparinen, Kalle Lampila,
@@ -144,7 +147,9 @@ What was derived from what
 
   - Headwords and their meanings come from the FreeDict dictionaries: the
     Finnish-English entries, merged with the English-Finnish entries
-    turned around so that their Finnish words become headwords.
+    turned around so that their Finnish words become headwords. The
+    entries were cleaned (sense numbers, wiki markup, duplicates) and
+    merged by part of speech.
   - The inflected forms, and the notes saying which form of a headword a
     word is, were generated with voikko-fi's morphology and confirmed with
     libvoikko.
