@@ -19,12 +19,16 @@
 #include <vector>
 
 #include "base/utf8.h"
+#include "bench/core/bench_data.h"
 #include "core/expand.h"
 #include "core/lexicon.h"
 #include "core/morphology.h"
 #include "core/view.h"
 
 namespace {
+
+using pnt::bench::data_dir;
+using pnt::bench::DATA_FILES;
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -42,46 +46,9 @@ constexpr std::string_view WORDS[] = {
     "syksyllä",  "pöytä",         "tuoli",      "ikkuna",      "ovi",         "katu",
 };
 
-constexpr const char* DATA_FILES[] = {"glosses.fst", "glosses.bin", "inflections.fst",
-                                      "inflections-multi.bin"};
-
 std::vector<std::uint8_t> read_file(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool has_data_set(const fs::path& dir) {
-  return std::all_of(std::begin(DATA_FILES), std::end(DATA_FILES),
-                     [&](const char* name) { return fs::exists(dir / name); });
-}
-
-// The folder of the data set, generated with pnt-synth when it is not there yet.
-std::optional<fs::path> data_dir(std::string& problem) {
-  if (const char* chosen = std::getenv("PNT_BENCH_DATA"); chosen != nullptr && *chosen != 0) {
-    if (!has_data_set(chosen)) {
-      problem = std::string("no data set in PNT_BENCH_DATA=") + chosen;
-      return std::nullopt;
-    }
-    return fs::path(chosen);
-  }
-  const fs::path dir = fs::path(PNT_BUILD_DIR) / "bench-data" / "synthetic";
-  if (has_data_set(dir)) {
-    return dir;
-  }
-  const fs::path tool = fs::path(PNT_BUILD_DIR) / "tools" / "synth" / "pnt-synth";
-  if (!fs::exists(tool)) {
-    problem = "build pnt-synth first: " + tool.string() + " is missing";
-    return std::nullopt;
-  }
-  std::fprintf(stderr, "generating the synthetic data set in %s (first run only)\n", dir.c_str());
-  // Built by appending: g++ 12 warns falsely about `"..." + std::string` at -O3.
-  std::string command;
-  command.append("'").append(tool.string()).append("' '").append(dir.string()).append("'");
-  if (std::system(command.c_str()) != 0 || !has_data_set(dir)) {
-    problem = "pnt-synth failed to write " + dir.string();
-    return std::nullopt;
-  }
-  return dir;
 }
 
 // The data set's bytes and the view over them; the bytes outlive the view.

@@ -21,50 +21,17 @@
 #include <string>
 #include <utility>
 
+#include "bench/core/bench_data.h"
 #include "core/lexicon.h"
 #include "core/morphology.h"
 #include "format/gloss.h"
 
 namespace {
 
+using pnt::bench::data_dir;
+
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-constexpr const char* DATA_FILES[] = {"inflections.fst", "inflections-multi.bin", "glosses.bin",
-                                      "glosses.fst"};
-
-bool has_data_set(const fs::path& dir) {
-  return std::all_of(std::begin(DATA_FILES), std::end(DATA_FILES),
-                     [&](const char* name) { return fs::exists(dir / name); });
-}
-
-std::optional<fs::path> data_dir(std::string& problem) {
-  if (const char* chosen = std::getenv("PNT_BENCH_DATA"); chosen != nullptr && *chosen != 0) {
-    if (!has_data_set(chosen)) {
-      problem = std::string("no data set in PNT_BENCH_DATA=") + chosen;
-      return std::nullopt;
-    }
-    return fs::path(chosen);
-  }
-  const fs::path dir = fs::path(PNT_BUILD_DIR) / "bench-data" / "synthetic";
-  if (has_data_set(dir)) {
-    return dir;
-  }
-  const fs::path tool = fs::path(PNT_BUILD_DIR) / "tools" / "synth" / "pnt-synth";
-  if (!fs::exists(tool)) {
-    problem = "build pnt-synth first: " + tool.string() + " is missing";
-    return std::nullopt;
-  }
-  std::fprintf(stderr, "generating the synthetic data set in %s (first run only)\n", dir.c_str());
-  // Built by appending: g++ 12 warns falsely (-Wrestrict) on a chain of operator+ here.
-  std::string command = "'";
-  command.append(tool.string()).append("' '").append(dir.string()).append("'");
-  if (std::system(command.c_str()) != 0 || !has_data_set(dir)) {
-    problem = "pnt-synth failed to write " + dir.string();
-    return std::nullopt;
-  }
-  return dir;
-}
 
 // A read-only mapping of a whole file, unmapped on destruction.
 class Mapped {
