@@ -1,244 +1,193 @@
-// The real program in a pseudo-terminal: start-up, typing, clicks, drags, resize and a clean
-// exit, checked on the byte stream it writes.
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <signal.h>
-#include <sys/ioctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+// The program in a pseudo-terminal: start-up, typing, keys, clicks, drags, resize and a clean
+// exit, checked on the screen it draws and the byte stream it writes. Every scenario runs over
+// the fixture lexicon and, where the build has it, over the shipped data set.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
+#include <cctype>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/legal.h"
+#include "tests/app/pty_session.h"
 
 namespace pnt {
 namespace {
 
+using testing::PTY_WAIT;
+using testing::read_file;
+using testing::Screen;
+using testing::Session;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 constexpr std::string_view MOUSE_ON = "\033[?1000h\033[?1002h\033[?1003h\033[?1015h\033[?1006h";
 constexpr std::string_view MOUSE_OFF = "\033[?1006l\033[?1015l\033[?1003l\033[?1002l\033[?1000l";
-constexpr auto WAIT = 5s;
+constexpr std::string_view PROMPT = "(type to search, Tab to switch)";
 
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// One run of the program: its own copy of the binary (so a layout file written beside it
-// stays in the temporary folder), its own HOME, and a pseudo-terminal of a given size.
-class Session {
- public:
-  Session(std::uint16_t width, std::uint16_t height, bool no_color = false,
-          const char* term = "xterm-256color") {
-    char pattern[] = "/tmp/pnt-e2e-XXXXXX";
-    root_ = mkdtemp(pattern);
-    fs::create_directories(root_ / "bin");
-    fs::create_directories(root_ / "home");
-    program_ = root_ / "bin" / "pohjantuulikko";
-    fs::copy_file(PNT_PROGRAM, program_);
-    winsize size{height, width, 0, 0};
-    width_ = width;
-    height_ = height;
-    pid_ = forkpty(&master_, nullptr, nullptr, &size);
-    if (pid_ == 0) {
-      clearenv();
-      setenv("TERM", term, 1);
-      setenv("HOME", (root_ / "home").c_str(), 1);
-      setenv("PATH", "/usr/bin:/bin", 1);
-      if (no_color) {
-        setenv("NO_COLOR", "1", 1);
-      }
-      execl(program_.c_str(), program_.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-  }
-
-  Session(const Session&) = delete;
-  Session& operator=(const Session&) = delete;
-
-  ~Session() {
-    if (pid_ > 0 && !exited_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (master_ >= 0) {
-      close(master_);
-    }
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
-
-  [[nodiscard]] bool started() const { return pid_ > 0 && master_ >= 0; }
-  [[nodiscard]] const std::string& output() const { return output_; }
-  [[nodiscard]] std::size_t mark() const { return output_.size(); }
-  [[nodiscard]] fs::path layout_beside() const { return root_ / "bin" / "pohjantuulikko.toml"; }
-  [[nodiscard]] fs::path layout_in_home() const {
-    return root_ / "home" / ".config" / "pohjantuulikko" / "pohjantuulikko.toml";
-  }
-
-  void send(std::string_view bytes) {
-    while (!bytes.empty()) {
-      const ssize_t n = write(master_, bytes.data(), bytes.size());
-      if (n <= 0) {
-        return;
-      }
-      bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-  }
-
-  /// Mouse report in SGR form with 1-based coordinates.
-  void mouse(int button, int column, int row, char final_char = 'M') {
-    send("\033[<" + std::to_string(button) + ";" + std::to_string(column) + ";" +
-         std::to_string(row) + final_char);
-  }
-
-  void resize(std::uint16_t width, std::uint16_t height) {
-    winsize size{height, width, 0, 0};
-    ioctl(master_, TIOCSWINSZ, &size);
-    width_ = width;
-    height_ = height;
-  }
-
-  /// The bytes of a full repaint of the current screen. Frames normally carry only the cells
-  /// that changed, so a word may arrive in pieces; a size change makes the program clear and
-  /// redraw everything, which is forced here by taking one row away for a moment (a smaller
-  /// pane never pulls a scroll offset back).
-  std::string repaint() {
-    quiet();
-    const std::uint16_t width = width_;
-    const std::uint16_t height = height_;
-    std::size_t from = mark();
-    resize(width, static_cast<std::uint16_t>(height - 1));
-    wait_for("┘", from);  // the last cell of a frame
-    quiet();
-    from = mark();
-    resize(width, height);
-    wait_for("┘", from);
-    quiet();
-    return output_.substr(from);
-  }
-
-  /// Waits for the answer to what was sent after `from` to arrive, then until output stops.
-  void settle(std::size_t from) {
-    const auto deadline = std::chrono::steady_clock::now() + WAIT;
-    while (output_.size() == from && std::chrono::steady_clock::now() < deadline && pump(20)) {
-    }
-    quiet();
-  }
-
-  /// Reads until nothing has arrived for 100 ms.
-  void quiet() {
-    const auto deadline = std::chrono::steady_clock::now() + WAIT;
-    auto last = std::chrono::steady_clock::now();
-    std::size_t size = output_.size();
-    while (std::chrono::steady_clock::now() - last < 100ms &&
-           std::chrono::steady_clock::now() < deadline && pump(20)) {
-      if (output_.size() != size) {
-        size = output_.size();
-        last = std::chrono::steady_clock::now();
-      }
-    }
-  }
-
-  /// Reads until `text` has appeared at or after `from`; false after the timeout.
-  bool wait_for(std::string_view text, std::size_t from = 0) {
-    const auto deadline = std::chrono::steady_clock::now() + WAIT;
-    while (output_.find(text, from) == std::string::npos) {
-      if (std::chrono::steady_clock::now() > deadline || !pump(50)) {
-        return output_.find(text, from) != std::string::npos;
-      }
-    }
-    return true;
-  }
-
-  /// Reads whatever arrives for `duration`.
-  void drain(std::chrono::milliseconds duration) {
-    const auto deadline = std::chrono::steady_clock::now() + duration;
-    while (std::chrono::steady_clock::now() < deadline && pump(20)) {
-    }
-  }
-
-  /// Waits for the process to end, reading its output; the exit status, or -1 on a timeout.
-  int wait_exit() {
-    const auto deadline = std::chrono::steady_clock::now() + WAIT;
-    while (std::chrono::steady_clock::now() < deadline) {
-      pump(20);
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        exited_ = true;
-        while (pump(20)) {
-        }
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      }
-    }
-    return -1;
-  }
-
- private:
-  // One poll and read; false when the terminal is closed.
-  bool pump(int timeout_ms) {
-    pollfd fd{master_, POLLIN, 0};
-    if (poll(&fd, 1, timeout_ms) <= 0) {
-      return true;
-    }
-    char buffer[4096];
-    const ssize_t n = read(master_, buffer, sizeof buffer);
-    if (n <= 0) {
-      return false;
-    }
-    output_.append(buffer, static_cast<std::size_t>(n));
-    return true;
-  }
-
-  fs::path root_;
-  fs::path program_;
-  std::uint16_t width_ = 0;
-  std::uint16_t height_ = 0;
-  pid_t pid_ = -1;
-  int master_ = -1;
-  bool exited_ = false;
-  std::string output_;
+// The words a scenario types and what it expects to see, for one lexicon. Expectations are
+// glosses and rows, never the counts the query box title shows.
+struct DataSet {
+  const char* name;
+  const char* program;
+  // Typing `word` shows `gloss` in the entry and `inflection_row` in the inflections list.
+  const char* word;
+  const char* gloss;
+  const char* inflection_row;
+  // Typing an inflected form lists it with its headword, whose entry then shows `inflected_gloss`.
+  const char* inflected;
+  const char* inflected_row;
+  const char* inflected_gloss;
+  // A non-ASCII headword and one of its glosses.
+  const char* non_ascii;
+  const char* non_ascii_gloss;
+  // A comparative whose entry shows `comparative_gloss` and whose only inflection row leads to
+  // `comparative_head`.
+  const char* comparative;
+  const char* comparative_gloss;
+  const char* comparative_head;
+  // In the entry of `word`, the line `link_line` holds the link `link`, which searches for itself
+  // and shows `link_gloss`.
+  const char* link_line;
+  const char* link;
+  const char* link_gloss;
+  // A headword whose entry is longer than a 14-row screen shows.
+  const char* long_word;
+  // Text of `word`'s screen that arrives in one piece under every terminal type.
+  const char* stream_text;
 };
 
+const DataSet FIXTURE{
+    .name = "fixture",
 #ifdef PNT_PROGRAM
-#define PNT_REQUIRE_PROGRAM()
+    .program = PNT_PROGRAM,
 #else
-#define PNT_PROGRAM ""
-#define PNT_REQUIRE_PROGRAM() GTEST_SKIP() << "the program is not part of this build"
+    .program = nullptr,
 #endif
+    .word = "talo",
+    .gloss = "house music",
+    .inflection_row = "taloissa",
+    .inflected = "taloissa",
+    .inflected_row = "taloissa  ~> talo",
+    .inflected_gloss = "house music",
+    .non_ascii = "hyvä",
+    .non_ascii_gloss = "good, benefit",
+    .comparative = "parempi",
+    .comparative_gloss = "comparative degree of",
+    .comparative_head = "hyvä",
+    .link_line = "- house (building",
+    .link = "house",
+    .link_gloss = "house",
+    .long_word = "talo",
+    .stream_text = "house music",
+};
 
-TEST(EndToEnd, FirstFrameTypingAndACleanQuit) {
-  PNT_REQUIRE_PROGRAM();
-  Session session(80, 24);
-  ASSERT_TRUE(session.started());
-  ASSERT_TRUE(session.wait_for("(type to search, Tab to switch)"));
+const DataSet SHIPPED{
+    .name = "shipped",
+#ifdef PNT_SHIPPED_PROGRAM
+    .program = PNT_SHIPPED_PROGRAM,
+#else
+    .program = nullptr,
+#endif
+    .word = "talo",
+    .gloss = "- house, home",
+    .inflection_row = "taloa  ~> talo",
+    .inflected = "taloissa",
+    .inflected_row = "taloissa  ~> talo",
+    .inflected_gloss = "- house, home",
+    .non_ascii = "hyvä",
+    .non_ascii_gloss = "- good",
+    .comparative = "parempi",
+    .comparative_gloss = "- comparative degree of hyvä",
+    .comparative_head = "hyvä",
+    .link_line = "- house, home",
+    .link = "home",
+    .link_gloss = "- mould, mildew",
+    .long_word = "hyvä",
+    .stream_text = "(noun)",
+};
+
+// Names the data set in test names and failure messages.
+void PrintTo(const DataSet* data, std::ostream* out) { *out << data->name; }
+
+class EndToEnd : public ::testing::TestWithParam<const DataSet*> {
+ protected:
+  void SetUp() override {
+    if (GetParam()->program == nullptr) {
+      GTEST_SKIP() << "the " << GetParam()->name << " program is not part of this build";
+    }
+  }
+
+  [[nodiscard]] const DataSet& data() const { return *GetParam(); }
+  [[nodiscard]] const char* program() const { return GetParam()->program; }
+};
+
+// The text of row `row` (1-based) between the columns `first` and `last` (1-based, inclusive),
+// with trailing blanks removed.
+std::string cells(const Screen& screen, int row, int first, int last) {
+  const std::string line = screen.row(row - 1);
+  std::string text;
+  int column = 1;
+  for (std::size_t i = 0; i < line.size();) {
+    const auto lead = static_cast<unsigned char>(line[i]);
+    const std::size_t len = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 1;
+    if (column >= first && column <= last) {
+      text += line.substr(i, len);
+    }
+    i += len;
+    ++column;
+  }
+  while (!text.empty() && text.back() == ' ') {
+    text.pop_back();
+  }
+  return text;
+}
+
+// Waits for the first frame.
+::testing::AssertionResult first_frame(Session& session) {
+  if (!session.started()) {
+    return ::testing::AssertionFailure() << "the program did not start";
+  }
+  if (!session.wait_for(PROMPT)) {
+    return ::testing::AssertionFailure() << "no first frame:\n" << session.output();
+  }
+  return ::testing::AssertionSuccess();
+}
+
+TEST_P(EndToEnd, FirstFrameTypingAndACleanQuit) {
+  Session session(program(), 80, 24);
+  ASSERT_TRUE(first_frame(session));
   const std::string& out = session.output();
   const std::size_t alternate = out.find("\033[?1049h");
   ASSERT_NE(alternate, std::string::npos);
   EXPECT_GT(out.find(MOUSE_ON), alternate);
   EXPECT_NE(out.find("\033[?25l"), std::string::npos);
+  // Drawn before any input arrived.
+  EXPECT_TRUE(session.screen().shows(PROMPT));
 
-  std::size_t mark = session.mark();
-  session.send("talo");
-  EXPECT_TRUE(session.wait_for("house music", mark));
-  EXPECT_TRUE(session.wait_for("taloissa", mark));  // the lists
-  EXPECT_TRUE(session.wait_for("~> ", mark));
+  session.send(data().word);
+  Screen screen = session.screen_when([&](const Screen& s) {
+    return s.shows(data().gloss) && s.shows(data().inflection_row);
+  });
+  EXPECT_TRUE(screen.shows(std::string("│> ") + data().word + " ")) << screen.text();  // the query
+  EXPECT_TRUE(screen.shows(std::string("│> ") + data().word)) << screen.text();  // the matches
+  EXPECT_TRUE(screen.shows(data().gloss)) << screen.text();
+  EXPECT_TRUE(screen.shows(data().inflection_row)) << screen.text();
 
-  mark = session.mark();
+  for (std::size_t i = 0; i < std::string_view(data().word).size(); ++i) {
+    session.send("\x7f");
+  }
+  session.send(data().inflected);
+  screen = session.screen_when([&](const Screen& s) {
+    return s.shows(data().inflected_row) && s.shows(data().inflected_gloss);
+  });
+  EXPECT_TRUE(screen.shows(data().inflected_row)) << screen.text();
+  EXPECT_TRUE(screen.shows(data().inflected_gloss)) << screen.text();
+
+  const std::size_t mark = session.mark();
   session.send("\033");
   EXPECT_EQ(session.wait_exit(), 0);
   const std::string tail = session.output().substr(mark);
@@ -254,64 +203,68 @@ TEST(EndToEnd, FirstFrameTypingAndACleanQuit) {
   EXPECT_FALSE(fs::exists(session.layout_in_home()));
 }
 
-TEST(EndToEnd, WorksUnderEveryCommonTerminalType) {
-  PNT_REQUIRE_PROGRAM();
-  for (const char* term : {"tmux-256color", "screen", "linux"}) {
+TEST_P(EndToEnd, WorksUnderEveryCommonTerminalType) {
+  for (const char* term : {"xterm-256color", "tmux-256color", "screen", "linux"}) {
     SCOPED_TRACE(term);
-    Session session(80, 24, false, term);
-    ASSERT_TRUE(session.wait_for("(type to search, Tab to switch)"));
+    Session session(program(), 80, 24, false, term);
+    ASSERT_TRUE(first_frame(session));
     EXPECT_NE(session.output().find(MOUSE_ON), std::string::npos);
     std::size_t mark = session.mark();
-    session.send("talo");
-    EXPECT_TRUE(session.wait_for("house music", mark));
+    session.send(data().word);
+    EXPECT_TRUE(session.wait_for(data().stream_text, mark));
     mark = session.mark();
     session.send("\033[1;5B");  // Ctrl+Down scrolls the entry; nothing is typed
-    session.send("\033[<0;60;1M");
+    session.click(60, 1);
     EXPECT_TRUE(session.wait_for("type to return", mark));
     mark = session.mark();
     session.send("\033");
     EXPECT_EQ(session.wait_exit(), 0);
     const std::string tail = session.output().substr(mark);
     EXPECT_NE(tail.find(MOUSE_OFF), std::string::npos);
-    EXPECT_EQ(session.output().find("talo5B"), std::string::npos);
+    if (std::string_view(term) != "linux") {  // the console has no alternate screen
+      EXPECT_NE(tail.find("\033[?1049l"), std::string::npos);
+    }
+    EXPECT_EQ(session.output().find(std::string(data().word) + "5B"), std::string::npos);
   }
 }
 
-TEST(EndToEnd, NonAsciiInputWithoutALocaleInTheEnvironment) {
-  PNT_REQUIRE_PROGRAM();
-  Session session(80, 24);  // no LANG or LC_* at all
-  ASSERT_TRUE(session.wait_for("(type to search, Tab to switch)"));
-  const std::size_t mark = session.mark();
-  session.send("hyvä");
-  EXPECT_TRUE(session.wait_for("good, benefit", mark));
-  const std::string screen = session.repaint();
-  EXPECT_NE(screen.find("> hyvä "), std::string::npos);
-  EXPECT_NE(screen.find("┌ pohjantuulikko "), std::string::npos);
+TEST_P(EndToEnd, NonAsciiInputWithoutALocaleInTheEnvironment) {
+  Session session(program(), 100, 24);  // no LANG or LC_* at all
+  ASSERT_TRUE(first_frame(session));
+  session.send(data().non_ascii);
+  const Screen screen = session.screen_showing(data().non_ascii_gloss);
+  EXPECT_TRUE(screen.shows(data().non_ascii_gloss)) << screen.text();
+  EXPECT_TRUE(screen.shows(std::string("│> ") + data().non_ascii + " ")) << screen.text();
+  EXPECT_TRUE(screen.shows("┌ pohjantuulikko ")) << screen.text();
   session.send("\033");
   EXPECT_EQ(session.wait_exit(), 0);
 }
 
-TEST(EndToEnd, KeysOfTheListsEntryAndOverlay) {
-  PNT_REQUIRE_PROGRAM();
-  Session session(120, 24);
-  ASSERT_TRUE(session.wait_for("(type to search, Tab to switch)"));
-  session.send("parempi");
-  ASSERT_TRUE(session.wait_for("comparative degree of"));
+TEST_P(EndToEnd, KeysOfTheListsEntryAndOverlay) {
+  Session session(program(), 120, 24);
+  ASSERT_TRUE(first_frame(session));
+  session.send(data().comparative);
+  const std::string head = std::string("││") + data().comparative_head + " ";
+  Screen screen = session.screen_showing(data().comparative_gloss);
+  ASSERT_TRUE(screen.shows(data().comparative_gloss)) << screen.text();
+
+  session.send("\t");  // the inflections list: its row leads to the headword's own entry
+  screen = session.screen_showing(head);
+  EXPECT_TRUE(screen.shows(head)) << screen.text();
+
+  session.send("\r");  // Enter in the inflections list searches for the headword
+  const std::string query = std::string("│> ") + data().comparative_head + " ";
+  screen = session.screen_when([&](const Screen& s) { return cells(s, 2, 1, 48).starts_with(query); });
+  EXPECT_TRUE(cells(screen, 2, 1, 48).starts_with(query)) << screen.text();
+  EXPECT_TRUE(screen.shows(head)) << screen.text();
+
+  session.send("\r");  // Enter in the matches list keeps the entry and clears the query
+  screen = session.screen_showing("matches (type to search, Tab to switch)");
+  EXPECT_TRUE(screen.shows("matches (type to search, Tab to switch)")) << screen.text();
+  EXPECT_EQ(cells(screen, 2, 1, 47), "│>") << screen.text();
+  EXPECT_TRUE(screen.shows(head)) << screen.text();
 
   std::size_t mark = session.mark();
-  session.send("\t");  // the inflections list: "parempi ~> hyvä" shows hyvä's own entry
-  EXPECT_TRUE(session.wait_for("(noun)", mark));
-
-  mark = session.mark();
-  session.send("\r");  // Enter in the inflections list searches for the headword
-  EXPECT_TRUE(session.wait_for("hyvän", mark));
-
-  mark = session.mark();
-  session.send("\r");  // Enter in the matches list keeps the entry and clears the query
-  EXPECT_TRUE(session.wait_for("(type to search, Tab to switch)", mark));
-  EXPECT_NE(session.repaint().find("matches (type to search, Tab to switch)"), std::string::npos);
-
-  mark = session.mark();
   session.send("\x06");  // Ctrl+F
   EXPECT_TRUE(session.wait_for("click here, enter, or type to return", mark));
 
@@ -319,10 +272,9 @@ TEST(EndToEnd, KeysOfTheListsEntryAndOverlay) {
   session.send("\x0c");  // Ctrl+L
   EXPECT_TRUE(session.wait_for("Tab: next document", mark));
   EXPECT_TRUE(session.wait_for(DOCUMENTS[0].title, mark));
-  mark = session.mark();
   session.send("\t");
-  session.settle(mark);
-  EXPECT_NE(session.repaint().find(DOCUMENTS[1].title), std::string::npos);
+  screen = session.screen_showing(DOCUMENTS[1].title);
+  EXPECT_TRUE(screen.shows(DOCUMENTS[1].title)) << screen.text();
 
   mark = session.mark();
   session.send("\033");  // closes the overlay, back to the fullscreen entry
@@ -331,67 +283,84 @@ TEST(EndToEnd, KeysOfTheListsEntryAndOverlay) {
   EXPECT_EQ(session.wait_exit(), 0);
 }
 
-TEST(EndToEnd, ClicksOnARowALinkAndTheEntryTitleAndTheWheel) {
-  PNT_REQUIRE_PROGRAM();
-  Session session(80, 14);
-  ASSERT_TRUE(session.wait_for("(type to search, Tab to switch)"));
-  session.send("kissa0");
-  ASSERT_TRUE(session.wait_for("number 001"));
+TEST_P(EndToEnd, ClicksOnARowALinkAndTheEntryTitleAndTheWheel) {
+  Session session(program(), 80, 14);
+  ASSERT_TRUE(first_frame(session));
+  // Left column 32 wide: the matches list from row 4, its first inner row at 5; the entry pane
+  // from column 33, its text from column 34 and row 2.
+  session.send(data().word);
+  Screen screen = session.screen_showing(data().link_line);
+  ASSERT_TRUE(screen.shows(data().link_line)) << screen.text();
 
-  // Left column 32 wide; the matches list from row 4 (1-based), its first inner row at 5.
+  // The second match.
+  const std::string second = cells(screen, 6, 4, 31);
+  ASSERT_FALSE(second.empty()) << screen.text();
+  session.click(5, 6);
+  // The list cuts long rows; the entry's first line is the whole headword.
+  screen = session.screen_when(
+      [&](const Screen& s) { return cells(s, 2, 34, 79).starts_with(second); });
+  EXPECT_TRUE(cells(screen, 2, 34, 79).starts_with(second)) << screen.text();
+  EXPECT_TRUE(screen.shows("│> " + second)) << screen.text();
+
+  // A link in the entry of the first match.
+  session.click(5, 5);
+  screen = session.screen_showing(data().link_line);
+  const auto line = screen.find(data().link_line);
+  ASSERT_TRUE(line.has_value()) << screen.text();
+  const auto at = std::string_view(data().link_line).find(data().link);
+  session.click(line->first + static_cast<int>(at), line->second);
+  const std::string query = std::string("│> ") + data().link + " ";
+  screen = session.screen_when([&](const Screen& s) {
+    return s.shows(query) && s.shows(data().link_gloss);
+  });
+  EXPECT_TRUE(screen.shows(query)) << screen.text();
+  EXPECT_TRUE(screen.shows(data().link_gloss)) << screen.text();
+
+  // The entry pane's title row toggles fullscreen, and its title row in fullscreen (below the
+  // query box) toggles back.
   std::size_t mark = session.mark();
-  session.mouse(0, 5, 6);
-  session.mouse(0, 5, 6, 'm');
-  session.settle(mark);
-  EXPECT_NE(session.repaint().find("- compound number 002"), std::string::npos);
-
-  mark = session.mark();
-  session.send("\x08\x08\x08\x08\x08\x08");
-  session.send("talo");
-  ASSERT_TRUE(session.wait_for("house music", mark));
-  // "- house (building meant to serve as a human" is entry line 5: "house" at column 36.
-  session.quiet();
-  mark = session.mark();
-  session.mouse(0, 36, 7);
-  session.mouse(0, 36, 7, 'm');
-  session.settle(mark);
-  EXPECT_NE(session.repaint().find("> house "), std::string::npos);
-
-  mark = session.mark();
-  session.mouse(0, 60, 1);  // the entry pane's title row
-  session.mouse(0, 60, 1, 'm');
+  session.click(60, 1);
   EXPECT_TRUE(session.wait_for("click here, enter, or type to return", mark));
   mark = session.mark();
-  session.mouse(0, 60, 4);  // its title row in fullscreen, below the query box
-  session.mouse(0, 60, 4, 'm');
+  session.click(60, 4);
   EXPECT_TRUE(session.wait_for("ctrl+f or click here to fullscreen", mark));
 
-  // "talo" has more lines than the 12-row pane shows; the wheel scrolls it by one.
-  mark = session.mark();
-  session.send("\x08\x08\x08\x08\x08talo");
-  ASSERT_TRUE(session.wait_for("house music", mark));
-  const std::string before = session.repaint();
-  EXPECT_EQ(before.find("- apartment"), std::string::npos);  // the 13th line is below the pane
-  mark = session.mark();
+  // The wheel scrolls the entry by one line, wherever the pointer is.
+  for (std::size_t i = 0; i < std::string_view(data().link).size(); ++i) {
+    session.send("\x7f");
+  }
+  session.send(data().long_word);
+  const std::string head = std::string("││") + data().long_word + " ";
+  screen = session.screen_showing(head);
+  ASSERT_TRUE(screen.shows(head)) << screen.text();
+  const std::string second_line = cells(screen, 3, 34, 79);
+  const std::string last_line = cells(screen, 13, 34, 79);
+  ASSERT_FALSE(last_line.empty()) << "the entry must be longer than the pane\n" << screen.text();
   session.mouse(65, 60, 8);
-  session.settle(mark);
-  const std::string after = session.repaint();
-  EXPECT_NE(after.find("- apartment"), std::string::npos);
+  screen = session.screen_when(
+      [&](const Screen& s) { return cells(s, 2, 34, 79) == second_line; });
+  EXPECT_EQ(cells(screen, 2, 34, 79), second_line) << screen.text();
+  EXPECT_EQ(cells(screen, 12, 34, 79), last_line) << screen.text();
+  session.mouse(64, 10, 8);
+  screen = session.screen_when(
+      [&](const Screen& s) { return s.shows(head); });
+  EXPECT_TRUE(screen.shows(head)) << screen.text();
   session.send("\033");
   EXPECT_EQ(session.wait_exit(), 0);
 }
 
-TEST(EndToEnd, SeparatorDragWritesTheLayoutOnRelease) {
-  PNT_REQUIRE_PROGRAM();
-  Session session(80, 24);
-  ASSERT_TRUE(session.wait_for("(type to search, Tab to switch)"));
+TEST_P(EndToEnd, SeparatorDragWritesTheLayoutOnRelease) {
+  Session session(program(), 80, 24);
+  ASSERT_TRUE(first_frame(session));
+  session.send(data().word);
+  session.screen_showing(data().gloss);
   // The left column is 32 wide: its right border is column 32 (1-based).
   session.mouse(0, 32, 10);
   session.mouse(32, 41, 10);  // drag to column 41: (40 + 1) * 100 / 80 = 51 %
-  session.drain(200ms);
+  session.drain(300ms);
   EXPECT_FALSE(fs::exists(session.layout_beside()));
   session.mouse(0, 41, 10, 'm');
-  const auto deadline = std::chrono::steady_clock::now() + WAIT;
+  const auto deadline = std::chrono::steady_clock::now() + PTY_WAIT;
   while (!fs::exists(session.layout_beside()) && std::chrono::steady_clock::now() < deadline) {
     session.drain(50ms);
   }
@@ -432,12 +401,11 @@ bool is_colour(int param) {
          (param >= 90 && param <= 97) || (param >= 100 && param <= 107);
 }
 
-TEST(EndToEnd, NoColorWritesAttributesButNoColours) {
-  PNT_REQUIRE_PROGRAM();
-  Session session(80, 24, true);
-  ASSERT_TRUE(session.wait_for("(type to search, Tab to switch)"));
-  session.send("talo");
-  ASSERT_TRUE(session.wait_for("house music"));
+TEST_P(EndToEnd, NoColorWritesAttributesButNoColours) {
+  Session session(program(), 80, 24, true);
+  ASSERT_TRUE(first_frame(session));
+  session.send(data().word);
+  session.screen_showing(data().gloss);
   session.send("\x0c");
   ASSERT_TRUE(session.wait_for("Tab: next document"));
   session.send("\033\033");  // two presses at once: close the overlay, then quit
@@ -449,28 +417,35 @@ TEST(EndToEnd, NoColorWritesAttributesButNoColours) {
   EXPECT_NE(std::find(params.begin(), params.end(), 4), params.end());  // underlined links
   EXPECT_NE(std::find(params.begin(), params.end(), 7), params.end());  // the selected row
 
-  Session coloured(80, 24);
-  ASSERT_TRUE(coloured.wait_for("(type to search, Tab to switch)"));
+  Session coloured(program(), 80, 24);
+  ASSERT_TRUE(first_frame(coloured));
   const std::vector<int> colour_params = sgr_parameters(coloured.output());
   EXPECT_TRUE(std::any_of(colour_params.begin(), colour_params.end(), is_colour));
 }
 
-TEST(EndToEnd, ResizeRedrawsTheWholeScreenAtTheNewSize) {
-  PNT_REQUIRE_PROGRAM();
-  Session session(80, 24);
-  ASSERT_TRUE(session.wait_for("(type to search, Tab to switch)"));
-  session.drain(100ms);
+TEST_P(EndToEnd, ResizeRedrawsTheWholeScreenAtTheNewSize) {
+  Session session(program(), 80, 24);
+  ASSERT_TRUE(first_frame(session));
+  session.send(data().word);
+  session.screen_showing(data().gloss);
   const std::size_t mark = session.mark();
-  session.resize(120, 30);
-  // 120 columns give the query box room for its longest title.
+  session.resize(160, 30);
+  // A wider screen gives the query box room for its longest title.
   EXPECT_TRUE(session.wait_for("ctrl+l: legal", mark));
-  EXPECT_TRUE(session.wait_for("\033[2J", mark) || session.wait_for("\033[H\033[J", mark));
+  session.quiet();
+  const std::string_view redraw = std::string_view(session.output()).substr(mark);
+  const std::size_t clear = std::min(redraw.find("\033[2J"), redraw.find("\033[H\033[J"));
+  ASSERT_NE(clear, std::string_view::npos);
+  Screen screen(160, 30);
+  screen.feed(redraw.substr(clear));
+  EXPECT_TRUE(screen.shows(data().gloss)) << screen.text();
+  EXPECT_EQ(cells(screen, 30, 1, 160).substr(0, 3), "└") << screen.text();
+  EXPECT_EQ(screen.find("┘")->first, 64) << screen.text();  // the left column, 40 % of 160
   session.send("\033");
   EXPECT_EQ(session.wait_exit(), 0);
 }
 
-TEST(EndToEnd, RefusesToRunWithoutATerminal) {
-  PNT_REQUIRE_PROGRAM();
+TEST_P(EndToEnd, RefusesToRunWithoutATerminal) {
   int err_pipe[2];
   ASSERT_EQ(pipe(err_pipe), 0);
   const pid_t pid = fork();
@@ -480,7 +455,7 @@ TEST(EndToEnd, RefusesToRunWithoutATerminal) {
     dup2(null_fd, 1);
     dup2(err_pipe[1], 2);
     close(err_pipe[0]);
-    execl(PNT_PROGRAM, PNT_PROGRAM, static_cast<char*>(nullptr));
+    execl(program(), program(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(err_pipe[1]);
@@ -497,6 +472,11 @@ TEST(EndToEnd, RefusesToRunWithoutATerminal) {
   EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_EQ(err, "Error: standard input and output must be a terminal\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(Programs, EndToEnd, ::testing::Values(&FIXTURE, &SHIPPED),
+                         [](const ::testing::TestParamInfo<const DataSet*>& info) {
+                           return std::string(info.param->name);
+                         });
 
 }  // namespace
 }  // namespace pnt
