@@ -212,6 +212,8 @@ TEST_P(EndToEnd, WorksUnderEveryCommonTerminalType) {
     std::size_t mark = session.mark();
     session.send(data().word);
     EXPECT_TRUE(session.wait_for(data().stream_text, mark));
+    const Screen screen = session.screen_showing(data().gloss);
+    EXPECT_TRUE(screen.shows(data().gloss)) << screen.text();
     mark = session.mark();
     session.send("\033[1;5B");  // Ctrl+Down scrolls the entry; nothing is typed
     session.click(60, 1);

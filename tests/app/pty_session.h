@@ -246,6 +246,24 @@ class Screen {
         }
         break;
       }
+      case '@': {  // insert blanks, shifting the rest of the row right
+        auto& cells = cells_[static_cast<std::size_t>(row_)];
+        const int n = std::min(arg(0, 1), static_cast<int>(width_) - col_);
+        if (n > 0) {
+          cells.insert(cells.begin() + col_, static_cast<std::size_t>(n), " ");
+          cells.resize(width_);
+        }
+        break;
+      }
+      case 'P': {  // delete characters, shifting the rest of the row left
+        auto& cells = cells_[static_cast<std::size_t>(row_)];
+        const int n = std::min(arg(0, 1), static_cast<int>(width_) - col_);
+        if (n > 0) {
+          cells.erase(cells.begin() + col_, cells.begin() + col_ + n);
+          cells.resize(width_, " ");
+        }
+        break;
+      }
       case 'b':  // repeat the last character
         for (int k = arg(0, 1); k > 0; --k) {
           put(last_);
