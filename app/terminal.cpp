@@ -29,6 +29,8 @@ namespace {
 constexpr std::string_view MOUSE_ON = "\033[?1000h\033[?1002h\033[?1003h\033[?1015h\033[?1006h";
 constexpr std::string_view MOUSE_OFF = "\033[?1006l\033[?1015l\033[?1003l\033[?1002l\033[?1000l";
 constexpr std::string_view CURSOR_SHOW = "\033[?25h";
+constexpr std::string_view ALTERNATE_ON = "\033[?1049h";
+constexpr std::string_view ALTERNATE_OFF = "\033[?1049l";
 
 constexpr int K_CTRL_UP = KEY_MAX + 1;
 constexpr int K_CTRL_DOWN = KEY_MAX + 2;
@@ -76,6 +78,9 @@ struct CursesTerminal::State {
   bool colors = false;
   attr_t dark_gray_extra = A_NORMAL;  // when colour 8 is not available
   bool full_redraw = true;
+  // The description of the terminal does not switch screens (the linux console's, for one),
+  // so the program writes the switch itself.
+  bool own_alternate_screen = false;
   CellBuffer shown;  // the last frame put into the screen, to skip unchanged cells
 
   [[nodiscard]] short pair_for(Color color) const {
@@ -102,6 +107,15 @@ struct CursesTerminal::State {
   }
 };
 
+// Whether the terminal description's capability `name` holds `sequence`.
+bool capability_holds(const char* name, std::string_view sequence) {
+  const char* value = tigetstr(const_cast<char*>(name));
+  if (value == nullptr || value == reinterpret_cast<const char*>(-1)) {
+    return false;
+  }
+  return std::string_view(value).find(sequence) != std::string_view::npos;
+}
+
 Result<std::unique_ptr<CursesTerminal>> CursesTerminal::open() {
   if (isatty(STDIN_FILENO) == 0 || isatty(STDOUT_FILENO) == 0) {
     return fail("standard input and output must be a terminal");
@@ -118,6 +132,12 @@ Result<std::unique_ptr<CursesTerminal>> CursesTerminal::open() {
   }
   set_term(state.screen);
   state.open = true;
+  state.own_alternate_screen = !capability_holds("smcup", ALTERNATE_ON);
+  if (state.own_alternate_screen) {
+    if (auto written = write_all(ALTERNATE_ON); !written) {
+      return std::unexpected(std::move(written.error()));
+    }
+  }
   raw();
   noecho();
   nonl();
@@ -287,6 +307,13 @@ Result<void> CursesTerminal::close() {
     return fail("restoring the terminal failed");
   }
   std::fflush(stdout);
+  if (state.own_alternate_screen) {
+    if (auto written = write_all(ALTERNATE_OFF); !written) {
+      delscreen(state.screen);
+      state.screen = nullptr;
+      return written;
+    }
+  }
   auto shown = write_all(CURSOR_SHOW);
   delscreen(state.screen);
   state.screen = nullptr;

@@ -223,9 +223,12 @@ TEST_P(EndToEnd, WorksUnderEveryCommonTerminalType) {
     EXPECT_EQ(session.wait_exit(), 0);
     const std::string tail = session.output().substr(mark);
     EXPECT_NE(tail.find(MOUSE_OFF), std::string::npos);
-    if (std::string_view(term) != "linux") {  // the console has no alternate screen
-      EXPECT_NE(tail.find("\033[?1049l"), std::string::npos);
-    }
+    // Every terminal type gets the alternate screen, also where its description lacks it.
+    EXPECT_NE(session.output().find("\033[?1049h"), std::string::npos);
+    const std::size_t mouse_off = tail.find(MOUSE_OFF);
+    const std::size_t leave = tail.find("\033[?1049l");
+    ASSERT_NE(leave, std::string::npos) << tail;
+    EXPECT_LT(mouse_off, leave);
     EXPECT_EQ(session.output().find(std::string(data().word) + "5B"), std::string::npos);
   }
 }
