@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,15 @@ std::uint16_t max_scroll(std::size_t rows, Rect area) {
   return static_cast<std::uint16_t>(std::min<std::size_t>(max, 65535));
 }
 
+// Joins pieces by appending: g++ 12 -O3 warns falsely (-Wrestrict) on "literal" + std::string.
+std::string concat(std::initializer_list<std::string_view> pieces) {
+  std::string out;
+  for (const std::string_view piece : pieces) {
+    out.append(piece);
+  }
+  return out;
+}
+
 std::uint16_t inner_width(Rect area) {
   return area.width < 2 || area.height < 2 ? 0 : static_cast<std::uint16_t>(area.width - 2);
 }
@@ -52,9 +62,9 @@ std::uint16_t inner_width(Rect area) {
 void draw_query(const View& view, CellBuffer& frame, Rect area) {
   const std::string n = std::to_string(view.lexicon.headword_count());
   const std::string m = std::to_string(view.morphology.form_count());
-  const std::array<std::string, 4> titles{" pohjantuulikko " + n + " · " + m + " · ctrl+l: legal ",
-                                          " pohjantuulikko " + n + " · " + m + " ",
-                                          " pnt " + n + " ", " pnt "};
+  const std::array<std::string, 4> titles{
+      concat({" pohjantuulikko ", n, " · ", m, " · ctrl+l: legal "}),
+      concat({" pohjantuulikko ", n, " · ", m, " "}), concat({" pnt ", n, " "}), " pnt "};
   const Style style = view.no_results ? RED : PLAIN;
   const Rect inner = draw_block(frame, area, pick_title(titles, area.width), style);
   if (inner.height == 0) {
@@ -112,10 +122,9 @@ void draw_entry(View& view, CellBuffer& frame, Rect area, ScreenMap& map) {
 
 void draw_documents(View& view, CellBuffer& frame, Rect area) {
   const Document& doc = DOCUMENTS[std::min<std::size_t>(view.doc, DOCUMENTS.size() - 1)];
-  const std::string title(doc.title);
-  const std::array<std::string, 3> titles{" " + title + "  ·  Tab: next document  ·  Esc: close ",
-                                          " " + title + "  ·  Tab  ·  Esc ",
-                                          " " + std::string(doc.label) + " "};
+  const std::array<std::string, 3> titles{
+      concat({" ", doc.title, "  ·  Tab: next document  ·  Esc: close "}),
+      concat({" ", doc.title, "  ·  Tab  ·  Esc "}), concat({" ", doc.label, " "})};
   const std::vector<std::string> wrapped = wrap_document(doc.body, inner_width(area));
   view.doc_scroll = std::min(view.doc_scroll, max_scroll(wrapped.size(), area));
   const Rect inner = draw_block(frame, area, pick_title(titles, area.width), PLAIN);
