@@ -45,6 +45,44 @@ TEST(DictdEntry, TakesHeadwordPosAndSensePairs) {
   EXPECT_FALSE(parse_entry("\n\n"));
 }
 
+TEST(DictdEntry, ATranslationWithoutDefinitionDoesNotShiftThePairs) {
+  // From eng-fin "lunar": senses 1 and 4 have no definition line. Pairing blindly made
+  // "of, pertaining to, or resembling the Moon" a translation, i.e. Finnish headwords.
+  auto e = parse_entry(
+      "lunar //\xCB\x88lu\xCB\x90n\xC9\x99// <adj>\n"
+      "1. kuunsirpin muotoinen\n"
+      "2. lunaarinen\n"
+      "(believed to be) influenced by the Moon\n"
+      "3. hopea-, kuu-\n"
+      "of or pertaining to silver\n"
+      "4. kuu-\n"
+      "5. kuu-, lunaarinen\n"
+      "of, pertaining to, or resembling the Moon\n");
+  ASSERT_TRUE(e);
+  ASSERT_EQ(e->senses.size(), 5u);
+  EXPECT_EQ(e->senses[0].translation, "1. kuunsirpin muotoinen");
+  EXPECT_EQ(e->senses[0].definition, "");
+  EXPECT_EQ(e->senses[1].translation, "2. lunaarinen");
+  EXPECT_EQ(e->senses[1].definition, "(believed to be) influenced by the Moon");
+  EXPECT_EQ(e->senses[2].definition, "of or pertaining to silver");
+  EXPECT_EQ(e->senses[3].translation, "4. kuu-");
+  EXPECT_EQ(e->senses[3].definition, "");
+  EXPECT_EQ(e->senses[4].translation, "5. kuu-, lunaarinen");
+  EXPECT_EQ(e->senses[4].definition, "of, pertaining to, or resembling the Moon");
+
+  // A lone " 3." repeats the translation; a definition may start with a number that is
+  // not the next sense number (fin-eng "joulupäivä").
+  auto lunacy = parse_entry("lunacy <n>\nhulluus 2.\nstate of being mad\n 3.\nfolly\n");
+  ASSERT_TRUE(lunacy);
+  ASSERT_EQ(lunacy->senses.size(), 2u);
+  EXPECT_EQ(lunacy->senses[1].translation, " 3.");
+  EXPECT_EQ(lunacy->senses[1].definition, "folly");
+  auto day = parse_entry("joulupäivä <n>\nChristmas Day\n25. joulukuuta, juhlapäivä\n");
+  ASSERT_TRUE(day);
+  ASSERT_EQ(day->senses.size(), 1u);
+  EXPECT_EQ(day->senses[0].definition, "25. joulukuuta, juhlapäivä");
+}
+
 // dictd base64 of a number, for building index lines.
 std::string number(std::size_t n) {
   static const char* DIGITS = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";

@@ -150,5 +150,66 @@ TEST(Merger, AtMostTwelveMeaningsPerGroup) {
   EXPECT_EQ(out[0].groups[0].meanings.front(), "word100");
 }
 
+TEST(Merger, OnlyFinnishTermsOfAnEngFinExcerptBecomeHeadwords) {
+  // eng-fin entries as they stand: translations without a definition line in the middle of
+  // "lunar" and "further", and a suffix entry whose Finnish terms are written bare.
+  const char* texts[] = {
+      "lunar //\xCB\x88lu\xCB\x90n\xC9\x99// <adj>\n"
+      "1. kuunsirpin muotoinen\n"
+      "2. lunaarinen\n"
+      "(believed to be) influenced by the Moon\n"
+      "3. hopea-, kuu-\n"
+      "of or pertaining to silver\n"
+      "4. kuu-\n"
+      "5. kuu-, lunaarinen\n"
+      "of, pertaining to, or resembling the Moon\n",
+      "further //f\xC9\x9C\xCB\x90\xC3\xB0\xC9\x99// <adv>\n"
+      "1. kauempana, lis\xC3\xA4ksi\n"
+      "2. kauemmaksi, kauempaa\n"
+      "comparative of far\n"
+      "3. edelleen\n"
+      "in or for the future\n",
+      "er //\xC9\x99// <suffix>\n"
+      "1. ja, ri\n"
+      "person whose occupation is...\n"
+      "2. is\n"
+      "used to form slang equivalents\n",
+      "be <v>\nolla, olla olemassa\n",
+  };
+  std::vector<RawEntry> entries;
+  for (const char* text : texts) {
+    auto e = parse_entry(text);
+    ASSERT_TRUE(e) << e.error().message();
+    entries.push_back(std::move(*e));
+  }
+  Merger merger([](std::string_view) { return pos("noun"); });
+  merger.add_fin_eng({entry("ja", "conjunction", {{"and", ""}}),
+                      entry("ri", "suffix", {{"-er", ""}})});
+  merger.add_eng_fin(entries);
+  std::vector<MergedEntry> out = merger.finish();
+  for (const char* english : {"of", "or", "is", "the", "pertaining to", "or resembling the Moon",
+                              "of or pertaining to silver", "comparative of far",
+                              "in or for the future"}) {
+    EXPECT_EQ(find(out, english), nullptr) << english;
+  }
+  for (const char* finnish : {"kuunsirpin muotoinen", "lunaarinen", "hopea-", "kuu-", "kauempana",
+                              "kauempaa", "edelleen", "olla", "olla olemassa", "-is", "-ja"}) {
+    EXPECT_NE(find(out, finnish), nullptr) << finnish;
+  }
+  const MergedEntry* kuu = find(out, "kuu-");
+  ASSERT_NE(kuu, nullptr);
+  // Each definition stays with its own translation, here as the hint of a repeated word.
+  EXPECT_EQ(kuu->groups[0].meanings.front(), "lunar (of or pertaining to silver)");
+  // A suffix fin-eng lists bare keeps its spelling; the conjunction "ja" gets no suffix group.
+  const MergedEntry* ri = find(out, "ri");
+  ASSERT_NE(ri, nullptr);
+  EXPECT_EQ(ri->groups[0].meanings, (std::vector<std::string>{"-er", "er"}));
+  EXPECT_EQ(find(out, "-ri"), nullptr);
+  ASSERT_EQ(find(out, "ja")->groups.size(), 1u);
+  // Halves of templates and links left in the source.
+  EXPECT_FALSE(clean_finnish_term("hy\xC3\xB6kk\xC3\xA4\xC3\xA4 v\xC3\xA4ijyksist\xC3\xA4 }} kimppuun"));
+  EXPECT_FALSE(clean_finnish_term("[-n]] kaltainen"));
+}
+
 }  // namespace
 }  // namespace pnt::lexicon

@@ -1,5 +1,6 @@
 #include "lexicon/dictd.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_set>
 
@@ -30,6 +31,55 @@ std::string_view trim_line_end(std::string_view line) {
     line.remove_suffix(1);
   }
   return line;
+}
+
+// The sense numbers a line carries: a leading "N. " (or a lone " N.") and a trailing " N.";
+// zero where there is none.
+struct SenseNumbers {
+  int leading = 0;
+  int trailing = 0;
+};
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// A number of at most four digits, so it cannot overflow; zero otherwise.
+int small_number(std::string_view digits) {
+  if (digits.empty() || digits.size() > 4) {
+    return 0;
+  }
+  int value = 0;
+  for (char c : digits) {
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+SenseNumbers sense_numbers(std::string_view line) {
+  while (!line.empty() && line.front() == ' ') {
+    line.remove_prefix(1);
+  }
+  SenseNumbers out;
+  std::size_t i = 0;
+  while (i < line.size() && is_digit(line[i])) {
+    ++i;
+  }
+  if (i > 0 && i < line.size() && line[i] == '.' && (i + 1 == line.size() || line[i + 1] == ' ')) {
+    out.leading = small_number(line.substr(0, i));
+    line.remove_prefix(i + 1);
+    if (line.empty()) {
+      return out;
+    }
+  }
+  if (line.size() >= 3 && line.back() == '.') {
+    std::size_t j = line.size() - 1;
+    while (j > 0 && is_digit(line[j - 1])) {
+      --j;
+    }
+    if (j < line.size() - 1 && j > 0 && line[j - 1] == ' ') {
+      out.trailing = small_number(line.substr(j, line.size() - 1 - j));
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -112,13 +162,24 @@ Result<RawEntry> parse_entry(std::string_view text) {
     return fail("entry without headword");
   }
   entry.headword = std::string(head);
-  for (std::size_t i = 1; i < lines.size(); i += 2) {
-    Sense sense;
-    sense.translation = std::string(lines[i]);
-    if (i + 1 < lines.size()) {
-      sense.definition = std::string(lines[i + 1]);
+  // Lines alternate translation, definition, but any translation may lack its definition:
+  // "1. kuu\n2. lunaarinen\nof the Moon". A line where a definition is due that carries the
+  // next sense number is therefore a translation; blind pairing would make the English
+  // definition after it a "translation". Only the next number counts, because definitions
+  // can start with a number of their own ("25. joulukuuta, ...").
+  int last_number = 0;
+  bool definition_due = false;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    std::string_view line = lines[i];
+    SenseNumbers numbers = sense_numbers(line);
+    if (definition_due && !(numbers.leading != 0 && numbers.leading == last_number + 1)) {
+      entry.senses.back().definition = std::string(line);
+      definition_due = false;
+      continue;
     }
-    entry.senses.push_back(std::move(sense));
+    entry.senses.push_back(Sense{std::string(line), std::string()});
+    definition_due = true;
+    last_number = std::max({last_number, numbers.leading, numbers.trailing});
   }
   return entry;
 }

@@ -192,7 +192,11 @@ std::optional<std::string> clean_finnish_term(std::string_view term) {
   }
   if (s.find("...") != std::string::npos || s.find("\xE2\x80\xA6") != std::string::npos ||
       s.find('+') != std::string::npos || s.find("etc") != std::string::npos ||
+      s.find("{{") != std::string::npos || s.find("}}") != std::string::npos ||
+      s.find("[[") != std::string::npos || s.find("]]") != std::string::npos ||
       has_grammar_word(s)) {
+    // Braces or brackets left after the links are resolved are what remains of a template
+    // or link cut apart in the source ("ettei }} voi huijata"): the term is mangled.
     return std::nullopt;
   }
   s = collapse_spaces(remove_parenthesised(s));
@@ -237,6 +241,24 @@ Merger::GroupState& Merger::group(const std::string& headword, std::uint8_t pos)
   }
   groups.push_back(GroupState{pos, {}, {}});
   return groups.back();
+}
+
+std::string Merger::inverted_headword(const std::string& term, std::uint8_t pos) const {
+  // eng-fin writes suffixes bare ("er" -> "is", "in", "ja"): as headwords they would read as
+  // words and catch every English "is" or "in" linked from a meaning. A suffix fin-eng
+  // already lists bare keeps its spelling, so both sources end up in one entry.
+  static const std::uint8_t SUFFIX = *pos_index("suffix");
+  if (pos != SUFFIX || term.starts_with('-')) {
+    return term;
+  }
+  if (auto it = words_.find(term); it != words_.end()) {
+    for (const GroupState& g : it->second) {
+      if (g.pos == SUFFIX && !g.direct.empty()) {
+        return term;
+      }
+    }
+  }
+  return "-" + term;
 }
 
 void Merger::add_fin_eng(const std::vector<RawEntry>& entries) {
@@ -286,7 +308,7 @@ void Merger::add_eng_fin(const std::vector<RawEntry>& entries) {
       std::string definition = is_utf8(sense.definition) ? sense.definition : std::string();
       for (const std::string& term : terms) {
         std::uint8_t p = pos ? *pos : guess_(term);
-        group(term, p).inverted.push_back(Inverted{english, definition});
+        group(inverted_headword(term, p), p).inverted.push_back(Inverted{english, definition});
       }
     }
   }

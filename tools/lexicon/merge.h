@@ -79,6 +79,7 @@ class Merger {
   void add_fin_eng(const std::vector<RawEntry>& entries);
 
   /// eng-fin entries: each Finnish term of a translation line gets the English headword.
+  /// A suffix gets a leading "-" unless fin-eng has it bare; call after add_fin_eng.
   void add_eng_fin(const std::vector<RawEntry>& entries);
 
   /// Headwords in byte order, each with at least one group of at least one meaning.
@@ -95,6 +96,7 @@ class Merger {
     std::vector<Inverted> inverted;
   };
   GroupState& group(const std::string& headword, std::uint8_t pos);
+  std::string inverted_headword(const std::string& term, std::uint8_t pos) const;
 
   PosGuess guess_;
   std::map<std::string, std::vector<GroupState>> words_;
