@@ -14,8 +14,9 @@ namespace pnt {
 
 /// Where and how a byte string stops being UTF-8.
 struct Utf8Fault {
-  std::size_t valid_up_to = 0;           ///< number of valid bytes before the fault
-  std::optional<std::size_t> error_len;  ///< 1 to 3: the invalid sequence; nothing: input ends inside one
+  std::size_t valid_up_to = 0;  ///< number of valid bytes before the fault
+  std::optional<std::size_t>
+      error_len;  ///< 1 to 3: the invalid sequence; nothing: input ends inside one
 };
 
 /// Finds the first fault of strict UTF-8 (overlong forms, surrogates and code points above

@@ -85,8 +85,7 @@ using VisitedSet = std::unordered_set<std::string>;
 /// Up to MAX_EXPANSIONS nested entries named by `text`, longest phrase first, children
 /// depth-first; adds every expanded phrase and headword to `visited`.
 [[nodiscard]] std::vector<Expansion> expand_text(std::string_view text, int depth,
-                                                 VisitedSet& visited,
-                                                 const ExpandContext& context);
+                                                 VisitedSet& visited, const ExpandContext& context);
 
 /// One list of expansions per meaning of `entry`, in meaning order across groups.
 [[nodiscard]] std::vector<std::vector<Expansion>> expand_entry(std::string_view key,

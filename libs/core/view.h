@@ -38,6 +38,8 @@ struct InflectionRow {
 /// The list that the arrow keys move.
 enum class Focus : std::uint8_t { Matches = 0, Inflections = 1 };
 
+// One line per message reads as the table it is.
+// clang-format off
 struct InsertChar { char32_t c; };
 struct Backspace {};
 struct MoveSelection { std::int32_t delta; };
@@ -51,11 +53,12 @@ struct SelectInflection { std::uint32_t index; };
 struct SetQuery { std::string query; };
 struct ToggleDocuments {};
 struct CloseDocuments {};
+// clang-format on
 
 /// One input for View::update; the variant index is the message number.
-using Message = std::variant<InsertChar, Backspace, MoveSelection, ScrollEntry, Enter,
-                             ToggleFocus, SetFocus, ToggleFullscreen, SelectMatch,
-                             SelectInflection, SetQuery, ToggleDocuments, CloseDocuments>;
+using Message = std::variant<InsertChar, Backspace, MoveSelection, ScrollEntry, Enter, ToggleFocus,
+                             SetFocus, ToggleFullscreen, SelectMatch, SelectInflection, SetQuery,
+                             ToggleDocuments, CloseDocuments>;
 
 /// Headwords that begin with `query`, at most `limit`, in byte order; empty for an empty query.
 [[nodiscard]] std::vector<MatchRow> search_matches(const Lexicon& lexicon, std::string_view query,
@@ -63,8 +66,8 @@ using Message = std::variant<InsertChar, Backspace, MoveSelection, ScrollEntry, 
 
 /// Forms that begin with `query` with their headwords (views into the morphology), at most
 /// `limit` forms; unresolvable and non-UTF-8 forms are skipped.
-[[nodiscard]] std::vector<std::pair<std::string, std::vector<std::string_view>>>
-search_inflections(const Morphology& morphology, std::string_view query, std::size_t limit);
+[[nodiscard]] std::vector<std::pair<std::string, std::vector<std::string_view>>> search_inflections(
+    const Morphology& morphology, std::string_view query, std::size_t limit);
 
 /// The document after `doc` in the cycle License, Privacy, Sources, Verify; 1 for a value
 /// outside the table.

@@ -17,7 +17,6 @@ namespace {
 using detail::GLOSS_MAGIC;
 using detail::GLOSS_VERSION;
 
-
 void put_u16(std::vector<std::uint8_t>& out, std::uint16_t value) {
   out.push_back(static_cast<std::uint8_t>(value & 0xFF));
   out.push_back(static_cast<std::uint8_t>(value >> 8));
@@ -94,16 +93,16 @@ Result<std::vector<std::uint8_t>> write_glosses_bin(std::span<const std::string>
     }
     return {};
   };
-  for (const auto& [param, value] : {std::pair{ZSTD_c_compressionLevel, zstd_level},
-                                     std::pair{ZSTD_c_contentSizeFlag, 1},
-                                     std::pair{ZSTD_c_checksumFlag, 0}}) {
+  for (const auto& [param, value] :
+       {std::pair{ZSTD_c_compressionLevel, zstd_level}, std::pair{ZSTD_c_contentSizeFlag, 1},
+        std::pair{ZSTD_c_checksumFlag, 0}}) {
     if (Result<void> r = set(param, value); !r) {
       return fail(std::move(r.error()));
     }
   }
   std::vector<std::uint8_t> frame(ZSTD_compressBound(record_area.size()));
-  const std::size_t written = ZSTD_compress2(ctx.get(), frame.data(), frame.size(),
-                                             record_area.data(), record_area.size());
+  const std::size_t written =
+      ZSTD_compress2(ctx.get(), frame.data(), frame.size(), record_area.data(), record_area.size());
   if (ZSTD_isError(written) != 0U) {
     return fail(std::string("zstd: ") + ZSTD_getErrorName(written));
   }

@@ -169,9 +169,8 @@ TEST_P(EndToEnd, FirstFrameTypingAndACleanQuit) {
   EXPECT_TRUE(session.screen().shows(PROMPT));
 
   session.send(data().word);
-  Screen screen = session.screen_when([&](const Screen& s) {
-    return s.shows(data().gloss) && s.shows(data().inflection_row);
-  });
+  Screen screen = session.screen_when(
+      [&](const Screen& s) { return s.shows(data().gloss) && s.shows(data().inflection_row); });
   EXPECT_TRUE(screen.shows(std::string("│> ") + data().word + " ")) << screen.text();  // the query
   EXPECT_TRUE(screen.shows(std::string("│> ") + data().word)) << screen.text();  // the matches
   EXPECT_TRUE(screen.shows(data().gloss)) << screen.text();
@@ -259,7 +258,8 @@ TEST_P(EndToEnd, KeysOfTheListsEntryAndOverlay) {
 
   session.send("\r");  // Enter in the inflections list searches for the headword
   const std::string query = std::string("│> ") + data().comparative_head + " ";
-  screen = session.screen_when([&](const Screen& s) { return cells(s, 2, 1, 48).starts_with(query); });
+  screen =
+      session.screen_when([&](const Screen& s) { return cells(s, 2, 1, 48).starts_with(query); });
   EXPECT_TRUE(cells(screen, 2, 1, 48).starts_with(query)) << screen.text();
   EXPECT_TRUE(screen.shows(head)) << screen.text();
 
@@ -302,8 +302,8 @@ TEST_P(EndToEnd, ClicksOnARowALinkAndTheEntryTitleAndTheWheel) {
   ASSERT_FALSE(second.empty()) << screen.text();
   session.click(5, 6);
   // The list cuts long rows; the entry's first line is the whole headword.
-  screen = session.screen_when(
-      [&](const Screen& s) { return cells(s, 2, 34, 79).starts_with(second); });
+  screen =
+      session.screen_when([&](const Screen& s) { return cells(s, 2, 34, 79).starts_with(second); });
   EXPECT_TRUE(cells(screen, 2, 34, 79).starts_with(second)) << screen.text();
   EXPECT_TRUE(screen.shows("│> " + second)) << screen.text();
 
@@ -315,9 +315,8 @@ TEST_P(EndToEnd, ClicksOnARowALinkAndTheEntryTitleAndTheWheel) {
   const auto at = std::string_view(data().link_line).find(data().link);
   session.click(line->first + static_cast<int>(at), line->second);
   const std::string query = std::string("│> ") + data().link + " ";
-  screen = session.screen_when([&](const Screen& s) {
-    return s.shows(query) && s.shows(data().link_gloss);
-  });
+  screen = session.screen_when(
+      [&](const Screen& s) { return s.shows(query) && s.shows(data().link_gloss); });
   EXPECT_TRUE(screen.shows(query)) << screen.text();
   EXPECT_TRUE(screen.shows(data().link_gloss)) << screen.text();
 
@@ -342,13 +341,11 @@ TEST_P(EndToEnd, ClicksOnARowALinkAndTheEntryTitleAndTheWheel) {
   const std::string last_line = cells(screen, 13, 34, 79);
   ASSERT_FALSE(last_line.empty()) << "the entry must be longer than the pane\n" << screen.text();
   session.mouse(65, 60, 8);
-  screen = session.screen_when(
-      [&](const Screen& s) { return cells(s, 2, 34, 79) == second_line; });
+  screen = session.screen_when([&](const Screen& s) { return cells(s, 2, 34, 79) == second_line; });
   EXPECT_EQ(cells(screen, 2, 34, 79), second_line) << screen.text();
   EXPECT_EQ(cells(screen, 12, 34, 79), last_line) << screen.text();
   session.mouse(64, 10, 8);
-  screen = session.screen_when(
-      [&](const Screen& s) { return s.shows(head); });
+  screen = session.screen_when([&](const Screen& s) { return s.shows(head); });
   EXPECT_TRUE(screen.shows(head)) << screen.text();
   session.send("\033");
   EXPECT_EQ(session.wait_exit(), 0);

@@ -42,9 +42,8 @@ TEST(WrapItem, AdjacentWordsOfOneTargetFormOneUnderlinedSpan) {
   const std::vector<Link> links{{"olla olemassa", 4, 8}, {"olla olemassa", 9, 17}};
   const EntryRows rows = wrap_item("- ", text, links, PLAIN, 40);
   ASSERT_EQ(rows.lines.size(), 1u);
-  EXPECT_EQ(rows.lines[0].spans, (std::vector<Span>{{"- see ", PLAIN},
-                                                    {"olla olemassa", UNDERLINED},
-                                                    {" now", PLAIN}}));
+  EXPECT_EQ(rows.lines[0].spans,
+            (std::vector<Span>{{"- see ", PLAIN}, {"olla olemassa", UNDERLINED}, {" now", PLAIN}}));
   EXPECT_EQ(rows.click_spans[0], (std::vector<ClickSpan>{{6, 19, "olla olemassa"}}));
 }
 

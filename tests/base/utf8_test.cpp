@@ -16,7 +16,7 @@ TEST(Utf8Validation, AcceptsWellFormedText) {
   EXPECT_EQ(fault_text(""), "ok");
   EXPECT_EQ(fault_text("talo \xC3\xA4iti \xE2\x86\x92 \xF0\x9F\x98\x80"), "ok");
   EXPECT_EQ(fault_text("\xF4\x8F\xBF\xBF"), "ok");  // U+10FFFF
-  EXPECT_EQ(fault_text("\xED\x9F\xBF"), "ok");       // U+D7FF, just below the surrogates
+  EXPECT_EQ(fault_text("\xED\x9F\xBF"), "ok");      // U+D7FF, just below the surrogates
 }
 
 TEST(Utf8Validation, ReportsTheLengthOfTheInvalidSequenceAndTheValidPrefix) {
@@ -29,8 +29,8 @@ TEST(Utf8Validation, ReportsTheLengthOfTheInvalidSequenceAndTheValidPrefix) {
       {"\x80", "invalid utf-8 sequence of 1 bytes from index 0"},
       {"\xC0\x80", "invalid utf-8 sequence of 1 bytes from index 0"},  // overlong NUL
       {"\xC1\xBF", "invalid utf-8 sequence of 1 bytes from index 0"},
-      {"\xE0\x80\x80", "invalid utf-8 sequence of 1 bytes from index 0"},  // overlong
-      {"\xED\xA0\x80", "invalid utf-8 sequence of 1 bytes from index 0"},  // surrogate
+      {"\xE0\x80\x80", "invalid utf-8 sequence of 1 bytes from index 0"},      // overlong
+      {"\xED\xA0\x80", "invalid utf-8 sequence of 1 bytes from index 0"},      // surrogate
       {"\xF4\x90\x80\x80", "invalid utf-8 sequence of 1 bytes from index 0"},  // > U+10FFFF
       {"\xF5\x80\x80\x80", "invalid utf-8 sequence of 1 bytes from index 0"},
       {"ab\xE2\x86x", "invalid utf-8 sequence of 2 bytes from index 2"},

@@ -169,8 +169,10 @@ TEST(MorphologyOpen, NonUtf8HeadwordStopsTheStartUp) {
 
   // Each key is checked on its own: two keys that would form a valid character when laid
   // end to end are still both faulty, and the first one is reported.
-  const std::vector<std::uint8_t> split =
-      map_of({{std::string("a\xC3"), 0}, {std::string("\xA4" "b"), 0}});
+  const std::vector<std::uint8_t> split = map_of({{std::string("a\xC3"), 0},
+                                                  {std::string("\xA4"
+                                                               "b"),
+                                                   0}});
   Result<Lexicon> split_lexicon = Lexicon::open(split, *bin);
   ASSERT_TRUE(split_lexicon) << report(split_lexicon);
   EXPECT_EQ(report(Morphology::open(map_of({}), multi_of({}), *split_lexicon)),

@@ -60,62 +60,80 @@ Attributes attrs(std::initializer_list<std::pair<const std::string, std::string>
 }
 
 TEST(FormOf, NominalCasesNumbersAndDegrees) {
-  EXPECT_EQ(form_of_text(attrs({{"CLASS", "nimisana"}, {"SIJAMUOTO", "sisaolento"},
-                                {"NUMBER", "plural"}}),
-                         "talo"),
+  EXPECT_EQ(form_of_text(
+                attrs({{"CLASS", "nimisana"}, {"SIJAMUOTO", "sisaolento"}, {"NUMBER", "plural"}}),
+                "talo"),
             "inessive plural of talo");
-  EXPECT_EQ(form_of_text(attrs({{"CLASS", "nimisana"}, {"SIJAMUOTO", "osanto"},
-                                {"NUMBER", "singular"}}),
-                         "talo"),
-            "partitive singular of talo");
-  EXPECT_EQ(form_of_text(attrs({{"CLASS", "laatusana"}, {"SIJAMUOTO", "nimento"},
-                                {"NUMBER", "singular"}, {"COMPARISON", "comparative"}}),
+  EXPECT_EQ(
+      form_of_text(attrs({{"CLASS", "nimisana"}, {"SIJAMUOTO", "osanto"}, {"NUMBER", "singular"}}),
+                   "talo"),
+      "partitive singular of talo");
+  EXPECT_EQ(form_of_text(attrs({{"CLASS", "laatusana"},
+                                {"SIJAMUOTO", "nimento"},
+                                {"NUMBER", "singular"},
+                                {"COMPARISON", "comparative"}}),
                          "hyvä"),
             "comparative degree of hyvä");
-  EXPECT_EQ(form_of_text(attrs({{"CLASS", "laatusana"}, {"SIJAMUOTO", "sisaolento"},
-                                {"NUMBER", "plural"}, {"COMPARISON", "superlative"}}),
+  EXPECT_EQ(form_of_text(attrs({{"CLASS", "laatusana"},
+                                {"SIJAMUOTO", "sisaolento"},
+                                {"NUMBER", "plural"},
+                                {"COMPARISON", "superlative"}}),
                          "hyvä"),
             "inessive plural of the superlative degree of hyvä");
-  EXPECT_EQ(form_of_text(attrs({{"CLASS", "nimisana"}, {"SIJAMUOTO", "sisaolento"},
-                                {"NUMBER", "singular"}, {"POSSESSIVE", "3"}}),
+  EXPECT_EQ(form_of_text(attrs({{"CLASS", "nimisana"},
+                                {"SIJAMUOTO", "sisaolento"},
+                                {"NUMBER", "singular"},
+                                {"POSSESSIVE", "3"}}),
                          "talo"),
             "inessive singular of talo with third-person possessive suffix");
   EXPECT_EQ(form_of_text(attrs({{"CLASS", "laatusana"}, {"SIJAMUOTO", "kerrontosti"}}), "nopea"),
             "adverbial form of nopea");
   // The citation form itself names nothing.
-  EXPECT_FALSE(form_of_text(attrs({{"CLASS", "nimisana"}, {"SIJAMUOTO", "nimento"},
-                                   {"NUMBER", "singular"}}),
-                            "talo"));
+  EXPECT_FALSE(form_of_text(
+      attrs({{"CLASS", "nimisana"}, {"SIJAMUOTO", "nimento"}, {"NUMBER", "singular"}}), "talo"));
 }
 
 TEST(FormOf, VerbsAndParticiples) {
-  EXPECT_EQ(form_of_text(attrs({{"CLASS", "teonsana"}, {"MOOD", "indicative"},
-                                {"TENSE", "present_simple"}, {"PERSON", "1"},
-                                {"NUMBER", "singular"}, {"NEGATIVE", "false"}}),
+  EXPECT_EQ(form_of_text(attrs({{"CLASS", "teonsana"},
+                                {"MOOD", "indicative"},
+                                {"TENSE", "present_simple"},
+                                {"PERSON", "1"},
+                                {"NUMBER", "singular"},
+                                {"NEGATIVE", "false"}}),
                          "olla"),
             "first-person singular present indicative of olla");
-  EXPECT_EQ(form_of_text(attrs({{"CLASS", "teonsana"}, {"MOOD", "indicative"},
-                                {"TENSE", "past_imperfective"}, {"PERSON", "4"},
+  EXPECT_EQ(form_of_text(attrs({{"CLASS", "teonsana"},
+                                {"MOOD", "indicative"},
+                                {"TENSE", "past_imperfective"},
+                                {"PERSON", "4"},
                                 {"NEGATIVE", "false"}}),
                          "juosta"),
             "passive past indicative of juosta");
-  EXPECT_EQ(form_of_text(attrs({{"CLASS", "teonsana"}, {"MOOD", "imperative"},
-                                {"TENSE", "present_simple"}, {"PERSON", "2"},
-                                {"NUMBER", "singular"}, {"NEGATIVE", "both"}}),
+  EXPECT_EQ(form_of_text(attrs({{"CLASS", "teonsana"},
+                                {"MOOD", "imperative"},
+                                {"TENSE", "present_simple"},
+                                {"PERSON", "2"},
+                                {"NUMBER", "singular"},
+                                {"NEGATIVE", "both"}}),
                          "olla"),
             "second-person singular present imperative of olla");
-  EXPECT_EQ(form_of_text(attrs({{"CLASS", "teonsana"}, {"MOOD", "MA-infinitive"},
-                                {"SIJAMUOTO", "sisaolento"}}),
-                         "juosta"),
-            "inessive of the third infinitive of juosta");
+  EXPECT_EQ(
+      form_of_text(
+          attrs({{"CLASS", "teonsana"}, {"MOOD", "MA-infinitive"}, {"SIJAMUOTO", "sisaolento"}}),
+          "juosta"),
+      "inessive of the third infinitive of juosta");
   EXPECT_FALSE(form_of_text(attrs({{"CLASS", "teonsana"}, {"MOOD", "A-infinitive"}}), "olla"));
-  EXPECT_EQ(form_of_text(attrs({{"CLASS", "laatusana"}, {"PARTICIPLE", "present_active"},
-                                {"SIJAMUOTO", "nimento"}, {"NUMBER", "singular"},
+  EXPECT_EQ(form_of_text(attrs({{"CLASS", "laatusana"},
+                                {"PARTICIPLE", "present_active"},
+                                {"SIJAMUOTO", "nimento"},
+                                {"NUMBER", "singular"},
                                 {"COMPARISON", "positive"}}),
                          "juosta"),
             "present active participle of juosta");
-  EXPECT_EQ(form_of_text(attrs({{"CLASS", "laatusana"}, {"PARTICIPLE", "past_passive"},
-                                {"SIJAMUOTO", "sisaolento"}, {"NUMBER", "plural"}}),
+  EXPECT_EQ(form_of_text(attrs({{"CLASS", "laatusana"},
+                                {"PARTICIPLE", "past_passive"},
+                                {"SIJAMUOTO", "sisaolento"},
+                                {"NUMBER", "plural"}}),
                          "juosta"),
             "inessive plural of the past passive participle of juosta");
 }

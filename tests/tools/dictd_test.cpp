@@ -99,9 +99,9 @@ TEST(DictdDictionary, HeadwordsComeFromTheEntryNotTheNormalisedKey) {
   std::string second = "aasia /ˈaːsia/ <n>\nAsian\nkieli\n";
   std::string dict = first + second;
   // Both entries have the normalised key "aasia"; an offset listed twice is read once.
-  std::string index = "aasia\tA\t" + number(first.size()) + "\n" +
-                      "aasia\t" + number(first.size()) + "\t" + number(second.size()) + "\n" +
-                      "aasia\tA\t" + number(first.size()) + "\n";
+  std::string index = "aasia\tA\t" + number(first.size()) + "\n" + "aasia\t" +
+                      number(first.size()) + "\t" + number(second.size()) + "\n" + "aasia\tA\t" +
+                      number(first.size()) + "\n";
   auto entries = parse_dictionary(index, dict);
   ASSERT_TRUE(entries) << entries.error().message();
   ASSERT_EQ(entries->size(), 2u);

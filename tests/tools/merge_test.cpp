@@ -62,8 +62,8 @@ TEST(Hints, ShortenedAtAWordBoundary) {
   EXPECT_EQ(short_hint("human abode."), "human abode");
   EXPECT_EQ(short_hint("a formal way to start (often after my) a letter"),
             "a formal way to start a letter");
-  std::string hint = short_hint(
-      "used to connect a noun to an adjective that describes it in a longer sentence");
+  std::string hint =
+      short_hint("used to connect a noun to an adjective that describes it in a longer sentence");
   EXPECT_TRUE(hint.ends_with("\xE2\x80\xA6"));
   EXPECT_LE(hint.size(), 44u);
   EXPECT_EQ(hint.find("  "), std::string::npos);
@@ -97,8 +97,10 @@ TEST(Merger, FinEngFirstThenInvertedWithoutRepeats) {
 TEST(Merger, RepeatedEnglishWordsGetTheirSenseAsHint) {
   Merger merger([](std::string_view) { return pos("noun"); });
   merger.add_eng_fin({
-      entry("house", "n", {{"1. kamari, talo", "debating chamber"}, {"2. talo", "human abode"},
-                           {" 3.", "dynasty"}}),
+      entry("house", "n",
+            {{"1. kamari, talo", "debating chamber"},
+             {"2. talo", "human abode"},
+             {" 3.", "dynasty"}}),
       entry("building", "n", {{"talo", "structure"}}),
   });
   std::vector<MergedEntry> out = merger.finish();
@@ -114,10 +116,9 @@ TEST(Merger, CaseCollisionsStayApartAndGroupsFollowPos) {
   Merger merger([](std::string_view term) {
     return term.find(' ') != std::string_view::npos ? pos("phrase") : pos("noun");
   });
-  merger.add_fin_eng({entry("Suomi", "pn", {{"Finland", "maa"}}),
-                      entry("suomi", "n", {{"Finnish", "kieli"}}),
-                      entry("hyvä", "adj", {{"good", "x"}}),
-                      entry("hyvä", "interjection", {{"bravo", "x"}})});
+  merger.add_fin_eng(
+      {entry("Suomi", "pn", {{"Finland", "maa"}}), entry("suomi", "n", {{"Finnish", "kieli"}}),
+       entry("hyvä", "adj", {{"good", "x"}}), entry("hyvä", "interjection", {{"bravo", "x"}})});
   merger.add_eng_fin({entry("good", "n", {{"hyvä", "the good"}}),
                       entry("all right", "", {{"ihan hyvä, hyvä", ""}})});
   std::vector<MergedEntry> out = merger.finish();
@@ -183,13 +184,13 @@ TEST(Merger, OnlyFinnishTermsOfAnEngFinExcerptBecomeHeadwords) {
     entries.push_back(std::move(*e));
   }
   Merger merger([](std::string_view) { return pos("noun"); });
-  merger.add_fin_eng({entry("ja", "conjunction", {{"and", ""}}),
-                      entry("ri", "suffix", {{"-er", ""}})});
+  merger.add_fin_eng(
+      {entry("ja", "conjunction", {{"and", ""}}), entry("ri", "suffix", {{"-er", ""}})});
   merger.add_eng_fin(entries);
   std::vector<MergedEntry> out = merger.finish();
-  for (const char* english : {"of", "or", "is", "the", "pertaining to", "or resembling the Moon",
-                              "of or pertaining to silver", "comparative of far",
-                              "in or for the future"}) {
+  for (const char* english :
+       {"of", "or", "is", "the", "pertaining to", "or resembling the Moon",
+        "of or pertaining to silver", "comparative of far", "in or for the future"}) {
     EXPECT_EQ(find(out, english), nullptr) << english;
   }
   for (const char* finnish : {"kuunsirpin muotoinen", "lunaarinen", "hopea-", "kuu-", "kauempana",
@@ -207,7 +208,8 @@ TEST(Merger, OnlyFinnishTermsOfAnEngFinExcerptBecomeHeadwords) {
   EXPECT_EQ(find(out, "-ri"), nullptr);
   ASSERT_EQ(find(out, "ja")->groups.size(), 1u);
   // Halves of templates and links left in the source.
-  EXPECT_FALSE(clean_finnish_term("hy\xC3\xB6kk\xC3\xA4\xC3\xA4 v\xC3\xA4ijyksist\xC3\xA4 }} kimppuun"));
+  EXPECT_FALSE(
+      clean_finnish_term("hy\xC3\xB6kk\xC3\xA4\xC3\xA4 v\xC3\xA4ijyksist\xC3\xA4 }} kimppuun"));
   EXPECT_FALSE(clean_finnish_term("[-n]] kaltainen"));
 }
 

@@ -33,9 +33,8 @@ std::vector<std::pair<std::string, std::vector<EntryId>>> grouped(const FormPair
 }
 
 const std::vector<std::pair<std::string, EntryId>> SAMPLE = {
-    {"taloissa", 7}, {"talo", 5},      {"taloissa", 5}, {"talo", 5},
-    {"Talo", 2},     {"talojen", 5},   {"taloissaan", 5}, {"taloissa", 6},
-    {"ä", 1},        {"talonpojassa", 9}};
+    {"taloissa", 7}, {"talo", 5},       {"taloissa", 5}, {"talo", 5}, {"Talo", 2},
+    {"talojen", 5},  {"taloissaan", 5}, {"taloissa", 6}, {"ä", 1},    {"talonpojassa", 9}};
 
 TEST(FormPairs, SortedUniqueWhateverTheInsertionOrder) {
   auto reversed = SAMPLE;
@@ -88,8 +87,8 @@ TEST(InflectionFiles, SingleAndListTargetsAreReproducible) {
   ASSERT_TRUE(*target & MULTI_FLAG);
   auto table = parse_multi(multi);
   ASSERT_TRUE(table);
-  auto ids = multi_ids(table->body, table->offsets,
-                       static_cast<std::uint32_t>(*target & ~MULTI_FLAG));
+  auto ids =
+      multi_ids(table->body, table->offsets, static_cast<std::uint32_t>(*target & ~MULTI_FLAG));
   ASSERT_TRUE(ids);
   EXPECT_EQ(*ids, (std::vector<EntryId>{5, 6, 7}));
 
@@ -137,8 +136,8 @@ TEST(GlossFiles, RecordsFollowHeadwordOrderAndBuildsRepeat) {
 
 TEST(CoverageText, TokensKeepInnerHyphensAndApostrophes) {
   EXPECT_EQ(word_tokens("Käytä -a valitsinta: IP-osoite, vaa'an 'lainaus' 42kpl --"),
-            (std::vector<std::string>{"Käytä", "a", "valitsinta", "IP-osoite", "vaa'an",
-                                      "lainaus", "kpl"}));
+            (std::vector<std::string>{"Käytä", "a", "valitsinta", "IP-osoite", "vaa'an", "lainaus",
+                                      "kpl"}));
   EXPECT_EQ(lower_case("ÄÖÅ Talo"), "äöå talo");
 }
 

@@ -13,11 +13,21 @@ std::string_view lookup(const Attributes& a, std::string_view key) {
 
 std::string_view case_name(std::string_view sijamuoto) {
   static constexpr std::array<std::pair<std::string_view, std::string_view>, 16> CASES = {{
-      {"nimento", "nominative"},     {"omanto", "genitive"},      {"osanto", "partitive"},
-      {"olento", "essive"},          {"tulento", "translative"},  {"kohdanto", "accusative"},
-      {"sisaolento", "inessive"},    {"sisaeronto", "elative"},   {"sisatulento", "illative"},
-      {"ulkoolento", "adessive"},    {"ulkoeronto", "ablative"},  {"ulkotulento", "allative"},
-      {"vajanto", "abessive"},       {"seuranto", "comitative"},  {"keinonto", "instructive"},
+      {"nimento", "nominative"},
+      {"omanto", "genitive"},
+      {"osanto", "partitive"},
+      {"olento", "essive"},
+      {"tulento", "translative"},
+      {"kohdanto", "accusative"},
+      {"sisaolento", "inessive"},
+      {"sisaeronto", "elative"},
+      {"sisatulento", "illative"},
+      {"ulkoolento", "adessive"},
+      {"ulkoeronto", "ablative"},
+      {"ulkotulento", "allative"},
+      {"vajanto", "abessive"},
+      {"seuranto", "comitative"},
+      {"keinonto", "instructive"},
       {"kerrontosti", "adverbial"},
   }};
   for (const auto& [fi, en] : CASES) {
@@ -267,7 +277,8 @@ std::optional<std::string> form_of_text(const Attributes& a, std::string_view ba
   }
   std::string inner;  // what the form is a case of, when not the base itself
   if (!participle.empty()) {
-    inner = degree.empty() ? std::string(participle) : degree + " of the " + std::string(participle);
+    inner =
+        degree.empty() ? std::string(participle) : degree + " of the " + std::string(participle);
   } else {
     inner = degree;
   }
@@ -292,12 +303,23 @@ std::optional<std::string> form_of_text(const Attributes& a, std::string_view ba
 
 std::optional<std::string_view> pos_for_class(std::string_view voikko_class) {
   static constexpr std::array<std::pair<std::string_view, std::string_view>, 17> CLASSES = {{
-      {"nimisana", "noun"},      {"laatusana", "adj"},      {"nimisana_laatusana", "adj"},
-      {"teonsana", "verb"},      {"seikkasana", "adv"},     {"asemosana", "pron"},
-      {"lukusana", "num"},       {"etunimi", "name"},       {"sukunimi", "name"},
-      {"paikannimi", "name"},    {"nimi", "name"},          {"suhdesana", "postp"},
-      {"sidesana", "conj"},      {"huudahdussana", "intj"}, {"kieltosana", "verb"},
-      {"lyhenne", "abbrev"},     {"etuliite", "prefix"},
+      {"nimisana", "noun"},
+      {"laatusana", "adj"},
+      {"nimisana_laatusana", "adj"},
+      {"teonsana", "verb"},
+      {"seikkasana", "adv"},
+      {"asemosana", "pron"},
+      {"lukusana", "num"},
+      {"etunimi", "name"},
+      {"sukunimi", "name"},
+      {"paikannimi", "name"},
+      {"nimi", "name"},
+      {"suhdesana", "postp"},
+      {"sidesana", "conj"},
+      {"huudahdussana", "intj"},
+      {"kieltosana", "verb"},
+      {"lyhenne", "abbrev"},
+      {"etuliite", "prefix"},
   }};
   for (const auto& [fi, en] : CLASSES) {
     if (fi == voikko_class) {

@@ -11,13 +11,13 @@ namespace pnt::lexicon {
 
 /// One word part of an analysis: between compound boundaries ("[Bc]").
 struct Component {
-  std::string word_class;  ///< the first "[L…]" tag of the part, e.g. "[Ln]"; empty if none
-  std::string root;        ///< the "[Xp]…[X]" lexeme with "=" marks removed
-  std::string base;        ///< what the part's base form is: the root, or the derived word
-  bool derived = false;    ///< the part went through a "[Xj]…[X]" derivation
-  bool participle = false; ///< the last derivation makes a participle ("[R…]" before it) …
-  std::string participle_of; ///< … of this verb: the root, or the base after a first derivation
-  bool possessive = false; ///< an "[O…]" possessive suffix tag occurs
+  std::string word_class;     ///< the first "[L…]" tag of the part, e.g. "[Ln]"; empty if none
+  std::string root;           ///< the "[Xp]…[X]" lexeme with "=" marks removed
+  std::string base;           ///< what the part's base form is: the root, or the derived word
+  bool derived = false;       ///< the part went through a "[Xj]…[X]" derivation
+  bool participle = false;    ///< the last derivation makes a participle ("[R…]" before it) …
+  std::string participle_of;  ///< … of this verb: the root, or the base after a first derivation
+  bool possessive = false;    ///< an "[O…]" possessive suffix tag occurs
 };
 
 /// Splits an output string such as "[Ln][Xp]talo[X]talo[Sine][Nm]issa" into its parts.

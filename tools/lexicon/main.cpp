@@ -63,7 +63,8 @@ double seconds_since(Clock::time_point t) {
 void progress(const std::string& phase, std::uint64_t count, Clock::time_point since) {
   double s = seconds_since(since);
   std::fprintf(stderr, "[%7.1fs] %-12s %12llu  (%.0f/s)\n", seconds_since(g_start), phase.c_str(),
-               static_cast<unsigned long long>(count), s > 0 ? static_cast<double>(count) / s : 0.0);
+               static_cast<unsigned long long>(count),
+               s > 0 ? static_cast<double>(count) / s : 0.0);
 }
 
 Result<std::string> read_file(const std::string& path) {
@@ -91,7 +92,8 @@ Result<void> write_file(const std::string& path, const std::vector<std::uint8_t>
 
 Result<std::vector<std::uint8_t>> decompress_records(const GlossHeader& header) {
   std::vector<std::uint8_t> area(header.raw_size);
-  std::size_t n = ZSTD_decompress(area.data(), area.size(), header.frame.data(), header.frame.size());
+  std::size_t n =
+      ZSTD_decompress(area.data(), area.size(), header.frame.data(), header.frame.size());
   if (ZSTD_isError(n) || n != area.size()) {
     return fail("cannot decompress glosses.bin");
   }
@@ -207,11 +209,12 @@ int run_coverage(const Options& opt) {
   std::sort(misses.begin(), misses.end(), [](const auto& a, const auto& b) {
     return a.first != b.first ? a.first > b.first : a.second < b.second;
   });
-  std::printf("coverage: %llu of %llu accepted tokens lead to a headword (%.2f %%); "
-              "%llu tokens rejected by the spell checker; %zu distinct tokens\n",
-              static_cast<unsigned long long>(hits), static_cast<unsigned long long>(total),
-              total ? 100.0 * static_cast<double>(hits) / static_cast<double>(total) : 0.0,
-              static_cast<unsigned long long>(rejected), counts.size());
+  std::printf(
+      "coverage: %llu of %llu accepted tokens lead to a headword (%.2f %%); "
+      "%llu tokens rejected by the spell checker; %zu distinct tokens\n",
+      static_cast<unsigned long long>(hits), static_cast<unsigned long long>(total),
+      total ? 100.0 * static_cast<double>(hits) / static_cast<double>(total) : 0.0,
+      static_cast<unsigned long long>(rejected), counts.size());
   std::printf("most frequent misses:");
   for (std::size_t i = 0; i < misses.size() && i < opt.misses; ++i) {
     std::printf(" %s(%llu)", misses[i].second.c_str(),
@@ -395,21 +398,20 @@ int run_build(const Options& opt) {
     }
   };
   PathSink sink = [&](const Path& path) {
-        if (opt.trace) {
-          std::fprintf(stderr, "path %.*s %.*s\n", static_cast<int>(path.surface.size()),
-                       path.surface.data(), static_cast<int>(path.output.size()),
-                       path.output.data());
-        }
-        add_for(lexeme_key(path.word_class, path.root, path.base), path.surface, path.comparison);
-        if (path.participle) {
-          add_for(lexeme_key(path.word_class, path.root, path.participle_of), path.surface,
-                  path.comparison);
-        }
-        if (pairs.size() >= next_report) {
-          progress("pairs", pairs.size(), t0);
-          next_report += 5'000'000;
-        }
-      };
+    if (opt.trace) {
+      std::fprintf(stderr, "path %.*s %.*s\n", static_cast<int>(path.surface.size()),
+                   path.surface.data(), static_cast<int>(path.output.size()), path.output.data());
+    }
+    add_for(lexeme_key(path.word_class, path.root, path.base), path.surface, path.comparison);
+    if (path.participle) {
+      add_for(lexeme_key(path.word_class, path.root, path.participle_of), path.surface,
+              path.comparison);
+    }
+    if (pairs.size() >= next_report) {
+      progress("pairs", pairs.size(), t0);
+      next_report += 5'000'000;
+    }
+  };
   EnumerateStats es = enumerate_paths(*transducer, wanted, eo, sink);
   progress("paths", es.paths, t0);
   std::unordered_map<std::string, std::vector<Want>> all_wants;
@@ -428,7 +430,8 @@ int run_build(const Options& opt) {
     for (const auto& [key, list] : tail_wants) {
       std::size_t a = key.find('|');
       std::size_t b = key.find('|', a + 1);
-      tail_wanted.add(std::string_view(key).substr(0, a), std::string_view(key).substr(a + 1, b - a - 1),
+      tail_wanted.add(std::string_view(key).substr(0, a),
+                      std::string_view(key).substr(a + 1, b - a - 1),
                       std::string_view(key).substr(b + 1));
     }
     all_wants = wants;
@@ -449,7 +452,8 @@ int run_build(const Options& opt) {
     for (const auto& [key, list] : all_wants) {
       std::size_t a = key.find('|');
       std::size_t b = key.find('|', a + 1);
-      bool derived_verb = key.starts_with("[Lt]|") && key.substr(a + 1, b - a - 1) != key.substr(b + 1);
+      bool derived_verb =
+          key.starts_with("[Lt]|") && key.substr(a + 1, b - a - 1) != key.substr(b + 1);
       for (const Want& w : list) {
         if (!has_forms[w.id] || derived_verb) {
           again_wants[key].push_back(w);
@@ -575,8 +579,8 @@ int run_build(const Options& opt) {
     << "possessives " << (opt.possessives ? "yes" : "no") << "\n";
   if (checked > 0) {
     char rate[32];
-    std::snprintf(rate, sizeof rate, "%.2f", 100.0 * static_cast<double>(confirmed) /
-                                                  static_cast<double>(checked));
+    std::snprintf(rate, sizeof rate, "%.2f",
+                  100.0 * static_cast<double>(confirmed) / static_cast<double>(checked));
     s << "check_sample " << checked << "\n"
       << "check_confirmed " << confirmed << "\n"
       << "check_percent " << rate << "\n";

@@ -25,10 +25,10 @@ std::string_view trim(std::string_view s) {
 
 // English words that mark a grammar note rather than a Finnish word.
 constexpr std::array<std::string_view, 22> GRAMMAR_WORDS = {
-    "genitive",  "partitive",   "infinitive", "nominative", "accusative", "inessive",
-    "elative",   "illative",    "adessive",   "ablative",   "allative",   "essive",
-    "translative", "abessive",  "comitative", "instructive", "participle", "singular",
-    "plural",    "possessive",  "imperative", "case"};
+    "genitive",    "partitive",  "infinitive", "nominative",  "accusative", "inessive",
+    "elative",     "illative",   "adessive",   "ablative",    "allative",   "essive",
+    "translative", "abessive",   "comitative", "instructive", "participle", "singular",
+    "plural",      "possessive", "imperative", "case"};
 
 bool has_grammar_word(std::string_view term) {
   std::size_t i = 0;
@@ -79,13 +79,27 @@ std::optional<std::uint8_t> pos_index(std::string_view name) {
 
 std::optional<std::uint8_t> pos_for_tag(std::string_view tag) {
   static const std::unordered_map<std::string_view, std::string_view> TAGS = {
-      {"n", "noun"},          {"v", "verb"},          {"adj", "adj"},
-      {"pn", "name"},         {"adv", "adv"},         {"pronoun", "pron"},
-      {"phraseologicalUnit", "phrase"}, {"idiom", "phrase"}, {"numeral", "num"},
-      {"interjection", "intj"}, {"proverb", "proverb"}, {"prefix", "prefix"},
-      {"suffix", "suffix"},   {"postposition", "postp"}, {"preposition", "prep"},
-      {"conjunction", "conj"}, {"determiner", "det"},  {"article", "det"},
-      {"particle", "particle"}, {"abbreviation", "abbrev"}, {"symbol", "symbol"}};
+      {"n", "noun"},
+      {"v", "verb"},
+      {"adj", "adj"},
+      {"pn", "name"},
+      {"adv", "adv"},
+      {"pronoun", "pron"},
+      {"phraseologicalUnit", "phrase"},
+      {"idiom", "phrase"},
+      {"numeral", "num"},
+      {"interjection", "intj"},
+      {"proverb", "proverb"},
+      {"prefix", "prefix"},
+      {"suffix", "suffix"},
+      {"postposition", "postp"},
+      {"preposition", "prep"},
+      {"conjunction", "conj"},
+      {"determiner", "det"},
+      {"article", "det"},
+      {"particle", "particle"},
+      {"abbreviation", "abbrev"},
+      {"symbol", "symbol"}};
   auto it = TAGS.find(tag);
   if (it == TAGS.end()) {
     return std::nullopt;

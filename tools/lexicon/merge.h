@@ -17,9 +17,9 @@ namespace pnt::lexicon {
 
 /// The data set's part-of-speech table; a name's position is its POS index.
 inline constexpr std::array<std::string_view, 24> POS_NAMES = {
-    "noun",   "verb",    "adj",       "name",   "adv",   "pron",  "phrase",   "num",
-    "intj",   "proverb", "suffix",    "postp",  "prefix", "conj", "character", "contraction",
-    "prep",   "det",     "particle",  "interfix", "symbol", "punct", "abbrev", "devlog"};
+    "noun", "verb",    "adj",      "name",     "adv",    "pron",  "phrase",    "num",
+    "intj", "proverb", "suffix",   "postp",    "prefix", "conj",  "character", "contraction",
+    "prep", "det",     "particle", "interfix", "symbol", "punct", "abbrev",    "devlog"};
 
 /// At most this many meanings are kept in one part-of-speech group.
 inline constexpr std::size_t MAX_MEANINGS = 12;

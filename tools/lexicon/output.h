@@ -25,16 +25,15 @@ struct GlossFiles {
                                                    int zstd_level = 19);
 
 struct InflectionStats {
-  std::uint64_t forms = 0;           ///< keys of inflections.fst
-  std::uint64_t list_targets = 0;    ///< keys whose value names a list
-  std::uint64_t lists = 0;           ///< lists stored (equal lists are stored once)
-  std::uint64_t truncated_lists = 0; ///< lists cut to 255 ids
+  std::uint64_t forms = 0;            ///< keys of inflections.fst
+  std::uint64_t list_targets = 0;     ///< keys whose value names a list
+  std::uint64_t lists = 0;            ///< lists stored (equal lists are stored once)
+  std::uint64_t truncated_lists = 0;  ///< lists cut to 255 ids
 };
 
 /// Streams inflections.fst to `fst` and returns inflections-multi.bin in `multi`.
 /// `pairs` must be sorted and unique (FormPairs::sort_unique).
-[[nodiscard]] Result<InflectionStats> write_inflection_files(const FormPairs& pairs,
-                                                             std::FILE* fst,
+[[nodiscard]] Result<InflectionStats> write_inflection_files(const FormPairs& pairs, std::FILE* fst,
                                                              std::vector<std::uint8_t>& multi);
 
 }  // namespace pnt::lexicon

@@ -172,8 +172,7 @@ std::optional<std::pair<std::uint16_t, std::uint16_t>> Transducer::flag_ids(
   return std::nullopt;
 }
 
-void WantedLexemes::add(std::string_view word_class, std::string_view root,
-                        std::string_view base) {
+void WantedLexemes::add(std::string_view word_class, std::string_view root, std::string_view base) {
   roots.emplace(root);
   for (std::size_t n = 0; n <= root.size(); ++n) {
     root_prefixes.emplace(root.substr(0, n));
@@ -424,7 +423,8 @@ class Walker {
     }
     // An untagged clitic (-han, -pa, -pas) leaves letters right before the final [Ef].
     std::size_t n = out_syms_.size();
-    if (n >= 2 && kinds_[out_syms_[n - 1]] == Kind::End && kinds_[out_syms_[n - 2]] == Kind::Letter) {
+    if (n >= 2 && kinds_[out_syms_[n - 1]] == Kind::End &&
+        kinds_[out_syms_[n - 2]] == Kind::Letter) {
       return;
     }
     ++stats_.paths;

@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <utility>
 #include <span>
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "base/bytes.h"
@@ -25,9 +25,9 @@ struct Arc {
 
 /// A flag diacritic on the input side, "@P.F.V@" and friends.
 struct FlagOp {
-  char op = 0;                 ///< 'P', 'N', 'C', 'U', 'R', 'D'; 0 for no flag
-  std::uint16_t feature = 0;   ///< interned feature name
-  std::uint16_t value = 0;     ///< interned value; 0 when the flag names none
+  char op = 0;                ///< 'P', 'N', 'C', 'U', 'R', 'D'; 0 for no flag
+  std::uint16_t feature = 0;  ///< interned feature name
+  std::uint16_t value = 0;    ///< interned value; 0 when the flag names none
 };
 
 /// A parsed .vfst file: 16-byte header, symbol table, 8-byte transition cells. A state is the
@@ -59,9 +59,9 @@ class Transducer {
   std::vector<std::string> feature_names_;  // by id
   std::vector<std::string> value_names_;    // by id (0: none)
   std::vector<Arc> arcs_;
-  std::vector<std::uint32_t> first_;   // per cell: index of its first arc in arcs_
-  std::vector<std::uint32_t> count_;   // per cell: number of arcs
-  std::vector<std::uint8_t> finals_;   // per cell
+  std::vector<std::uint32_t> first_;  // per cell: index of its first arc in arcs_
+  std::vector<std::uint32_t> count_;  // per cell: number of arcs
+  std::vector<std::uint8_t> finals_;  // per cell
   std::size_t states_ = 0;
 };
 
@@ -76,13 +76,13 @@ struct WantedLexemes {
 
 struct EnumerateOptions {
   bool possessives = true;
-  std::size_t max_input = 48;       ///< surface letters of one path
-  std::size_t max_output = 128;     ///< output symbols of one path
-  std::size_t max_arcs = 256;       ///< arcs of one path (epsilon cycles end here)
-  std::size_t max_derivations = 1;  ///< "[Xj]" groups of one path (more loop: -uus-llinen-…)
-  std::size_t root_within_input = 6;    ///< "[Xp]" must start within this many letters
-  std::size_t root_within_output = 8;   ///< … and within this many output symbols (not
-                                        ///< counting "[Xr]…[X]" structure groups)
+  std::size_t max_input = 48;          ///< surface letters of one path
+  std::size_t max_output = 128;        ///< output symbols of one path
+  std::size_t max_arcs = 256;          ///< arcs of one path (epsilon cycles end here)
+  std::size_t max_derivations = 1;     ///< "[Xj]" groups of one path (more loop: -uus-llinen-…)
+  std::size_t root_within_input = 6;   ///< "[Xp]" must start within this many letters
+  std::size_t root_within_output = 8;  ///< … and within this many output symbols (not
+                                       ///< counting "[Xr]…[X]" structure groups)
   std::uint64_t max_paths = 400'000'000;  ///< stops a runaway enumeration
   /// Flag values set before the walk starts, e.g. {"YS_ALKANUT", "ON"} to walk word parts
   /// that the transducer only allows after the start of a compound.
@@ -98,9 +98,9 @@ struct Path {
   std::string_view root;
   std::string_view base;
   bool derived = false;
-  bool participle = false;   ///< the last derivation makes a participle …
+  bool participle = false;         ///< the last derivation makes a participle …
   std::string_view participle_of;  ///< … of this verb (the root or a derived verb)
-  bool comparison = false;  ///< a comparative or superlative ("[Cc]", "[Cs]")
+  bool comparison = false;         ///< a comparative or superlative ("[Cc]", "[Cs]")
 };
 
 /// Called for every accepted path.
@@ -116,7 +116,6 @@ struct EnumerateStats {
 /// derivation, no compound boundary and no clitic (tagged or untagged), honouring the flag
 /// diacritics; possessive suffixes only when asked for.
 [[nodiscard]] EnumerateStats enumerate_paths(const Transducer& t, const WantedLexemes& wanted,
-                                             const EnumerateOptions& options,
-                                             const PathSink& sink);
+                                             const EnumerateOptions& options, const PathSink& sink);
 
 }  // namespace pnt::lexicon
