@@ -37,6 +37,13 @@ using namespace pnt;
 using namespace pnt::lexicon;
 using Clock = std::chrono::steady_clock;
 
+// Wants are keyed "class|root|base"; this adds the lexeme such a key names.
+void add_wanted(WantedLexemes& wanted, std::string_view key) {
+  const std::size_t a = key.find('|');
+  const std::size_t b = key.find('|', a + 1);
+  wanted.add(key.substr(0, a), key.substr(a + 1, b - a - 1), key.substr(b + 1));
+}
+
 struct Options {
   std::string sources;
   std::string mor = "/usr/lib/voikko/5/mor-standard/mor.vfst";
@@ -428,11 +435,7 @@ int run_build(const Options& opt) {
       }
     }
     for (const auto& [key, list] : tail_wants) {
-      std::size_t a = key.find('|');
-      std::size_t b = key.find('|', a + 1);
-      tail_wanted.add(std::string_view(key).substr(0, a),
-                      std::string_view(key).substr(a + 1, b - a - 1),
-                      std::string_view(key).substr(b + 1));
+      add_wanted(tail_wanted, key);
     }
     all_wants = wants;
     wants = std::move(tail_wants);
@@ -461,11 +464,7 @@ int run_build(const Options& opt) {
       }
     }
     for (const auto& [key, list] : again_wants) {
-      std::size_t a = key.find('|');
-      std::size_t b = key.find('|', a + 1);
-      again_wanted.add(std::string_view(key).substr(0, a),
-                       std::string_view(key).substr(a + 1, b - a - 1),
-                       std::string_view(key).substr(b + 1));
+      add_wanted(again_wanted, key);
     }
     wants = std::move(again_wants);
     EnumerateOptions twice = eo;
