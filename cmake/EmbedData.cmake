@@ -21,6 +21,9 @@ function(pnt_embed_data library)
     set(arg_DATA_DIR "${PNT_DATA_DIR}")
   endif()
   get_filename_component(dir "${arg_DATA_DIR}" ABSOLUTE BASE_DIR "${PROJECT_SOURCE_DIR}")
+  if(dir MATCHES "\n")
+    message(FATAL_ERROR "pnt_embed_data: the data folder's path holds a line break: ${dir}")
+  endif()
 
   set(files "")
   set(defines "")
@@ -31,7 +34,10 @@ function(pnt_embed_data library)
     list(APPEND files "${dir}/${name}")
     string(TOUPPER "${name}" macro)
     string(REGEX REPLACE "[^A-Z0-9]" "_" macro "${macro}")
-    string(APPEND defines "#define PNT_FILE_${macro} \"${dir}/${name}\"\n")
+    # The path becomes an assembler string, which a quote in a folder name must not end early
+    # (CMake has already turned any backslash into a slash).
+    string(REPLACE "\"" "\\\"" quoted "${dir}/${name}")
+    string(APPEND defines "#define PNT_FILE_${macro} \"${quoted}\"\n")
   endforeach()
 
   set(gen "${CMAKE_CURRENT_BINARY_DIR}/${library}_paths")
