@@ -17,9 +17,13 @@ extern const std::uint32_t pnt_glosses_fst_size;
 
 namespace pnt::embedded {
 
-Bytes inflections_fst() { return {pnt_inflections_fst_start, pnt_inflections_fst_size}; }
-Bytes inflections_multi() { return {pnt_inflections_multi_start, pnt_inflections_multi_size}; }
-Bytes glosses_bin() { return {pnt_glosses_bin_start, pnt_glosses_bin_size}; }
-Bytes glosses_fst() { return {pnt_glosses_fst_start, pnt_glosses_fst_size}; }
+DataBlobs blobs() {
+  return {
+      .inflections_fst = {pnt_inflections_fst_start, pnt_inflections_fst_size},
+      .inflections_multi = {pnt_inflections_multi_start, pnt_inflections_multi_size},
+      .glosses_bin = {pnt_glosses_bin_start, pnt_glosses_bin_size},
+      .glosses_fst = {pnt_glosses_fst_start, pnt_glosses_fst_size},
+  };
+}
 
 }  // namespace pnt::embedded

@@ -1,17 +1,12 @@
 // The data set compiled into the program: four constant byte blobs.
 #pragma once
 
-#include "base/bytes.h"
+#include "core/dictionary.h"
 
 namespace pnt::embedded {
 
-/// The inflected-form index (an fst map).
-[[nodiscard]] Bytes inflections_fst();
-/// The lists of EntryIds for forms with several headwords.
-[[nodiscard]] Bytes inflections_multi();
-/// The gloss store: POS table and the compressed entry records.
-[[nodiscard]] Bytes glosses_bin();
-/// The headword index (an fst map).
-[[nodiscard]] Bytes glosses_fst();
+/// The blobs the program opens at start-up. Defined once per program: over the data compiled in
+/// (embedded_data.cpp), or, in the end-to-end tests' program, over the fixture lexicon.
+[[nodiscard]] DataBlobs blobs();
 
 }  // namespace pnt::embedded

@@ -1,12 +1,12 @@
 // The program's entry: run the dictionary, or report why it stopped.
 #include <cstdio>
 
-#include "app/load.h"
+#include "app/embedded_data.h"
 #include "app/run.h"
 #include "base/error.h"
 
 int main() {
-  const pnt::Result<void> result = pnt::run(pnt::load_embedded);
+  const pnt::Result<void> result = pnt::run(pnt::embedded::blobs());
   if (!result) {
     // The terminal is back to normal (or was never touched) when the report is written.
     std::fputs(pnt::format_report(result.error()).c_str(), stderr);

@@ -6,12 +6,12 @@
 
 namespace pnt {
 
-Result<void> run(Result<LoadedLexicon> (*load)()) {
-  Result<LoadedLexicon> loaded = load();
-  if (!loaded) {
-    return std::unexpected(std::move(loaded.error()));
+Result<void> run(const DataBlobs& blobs) {
+  Result<Dictionary> dictionary = open_dictionary(blobs);
+  if (!dictionary) {
+    return std::unexpected(std::move(dictionary.error()));
   }
-  return run_session(std::move(loaded->lexicon), std::move(loaded->morphology));
+  return run_session(std::move(*dictionary));
 }
 
 }  // namespace pnt

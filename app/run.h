@@ -1,14 +1,14 @@
-// The program run from start to exit status, apart from how the dictionary is loaded.
+// The program run from start to exit status, apart from where its data comes from.
 #pragma once
 
-#include "app/load.h"
 #include "base/error.h"
+#include "core/dictionary.h"
 
 namespace pnt {
 
-/// Opens the dictionary with `load` (before the terminal is touched), then runs the
-/// interactive session; success after a quit, else the first error of loading, of the
+/// Opens the dictionary over `blobs` (before the terminal is touched), then runs the
+/// interactive session; success after a quit, else the first error of opening, of the
 /// terminal or of restoring it.
-[[nodiscard]] Result<void> run(Result<LoadedLexicon> (*load)());
+[[nodiscard]] Result<void> run(const DataBlobs& blobs);
 
 }  // namespace pnt

@@ -59,12 +59,12 @@ Result<void> run_loop(Terminal& terminal, View& view, ScreenMap& map) {
   }
 }
 
-Result<void> run_session(Lexicon lexicon, Morphology morphology) {
+Result<void> run_session(Dictionary dictionary) {
   Result<std::unique_ptr<CursesTerminal>> terminal = CursesTerminal::open();
   if (!terminal) {
     return std::unexpected(std::move(terminal.error()));
   }
-  View view(std::move(lexicon), std::move(morphology), load_layout());
+  View view(std::move(dictionary.lexicon), std::move(dictionary.morphology), load_layout());
   ScreenMap map;
   Result<void> result = run_loop(**terminal, view, map);
   Result<void> closed = (*terminal)->close();

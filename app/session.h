@@ -6,8 +6,7 @@
 #include "app/screen_map.h"
 #include "app/terminal.h"
 #include "base/error.h"
-#include "core/lexicon.h"
-#include "core/morphology.h"
+#include "core/dictionary.h"
 #include "core/view.h"
 
 namespace pnt {
@@ -23,6 +22,6 @@ inline constexpr std::chrono::milliseconds POLL_INTERVAL{250};
 /// Opens the terminal, reads the layout, builds the View over the loaded dictionary, runs the
 /// loop and restores the terminal. Fails before touching the terminal when standard input or
 /// output is not one.
-[[nodiscard]] Result<void> run_session(Lexicon lexicon, Morphology morphology);
+[[nodiscard]] Result<void> run_session(Dictionary dictionary);
 
 }  // namespace pnt

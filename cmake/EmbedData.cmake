@@ -3,8 +3,8 @@
 #   pnt_embed_data(<library> [DATA_DIR <folder>])
 #
 # makes the static library <library>: the blobs (app/embedded_data.S, which .incbin's the files
-# back to back in the order the program expects), their accessors (app/embedded_data.cpp,
-# pnt::embedded::*) and the start-up loader over them (app/load.cpp, pnt::load_embedded()).
+# back to back in the order the program expects) and their accessor (app/embedded_data.cpp,
+# pnt::embedded::blobs()).
 # DATA_DIR defaults to the cache variable PNT_DATA_DIR.
 #
 # The file paths reach the assembler through a header generated per library, so changing the
@@ -59,8 +59,7 @@ function(pnt_embed_data library)
 
   add_library(${library} STATIC
     "${source}"
-    "${PROJECT_SOURCE_DIR}/app/embedded_data.cpp"
-    "${PROJECT_SOURCE_DIR}/app/load.cpp")
+    "${PROJECT_SOURCE_DIR}/app/embedded_data.cpp")
   target_include_directories(${library} PRIVATE "${gen}" PUBLIC "${PROJECT_SOURCE_DIR}")
   target_link_libraries(${library} PUBLIC pnt::core)
   pnt_set_options(${library})

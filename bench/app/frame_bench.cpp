@@ -78,15 +78,11 @@ struct Bench {
   ScreenMap map;
   CellBuffer frame{WIDTH, HEIGHT};
 
-  Bench() : view(make_view()) {
+  Bench() : view(testing::fixture_view()) {
     for (const char c : std::string("talo")) {
       view.update(InsertChar{static_cast<char32_t>(c)});
     }
     give_long_entry(view);
-  }
-  static View make_view() {
-    testing::LexiconParts parts = testing::fixture_view_parts();
-    return View(std::move(parts.lexicon), std::move(parts.morphology), LayoutConfig{});
   }
   void frame_once() {
     frame.clear();
@@ -116,7 +112,7 @@ BENCHMARK(BM_FrameLayoutCached)->Unit(benchmark::kMicrosecond);
 
 // A real keystroke on the fixture lexicon: the message (search, entry, expansion) and the frame.
 void BM_KeystrokeAndFrame(benchmark::State& state) {
-  View view = Bench::make_view();
+  View view = testing::fixture_view();
   ScreenMap map;
   CellBuffer frame(WIDTH, HEIGHT);
   for (const char c : std::string("tal")) {

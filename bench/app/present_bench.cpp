@@ -71,8 +71,7 @@ class RedirectedTerminal {
 
 void BM_KeystrokeFramePresented(benchmark::State& state) {
   setenv("TERM", "xterm-256color", 1);
-  testing::LexiconParts parts = testing::fixture_view_parts();
-  View view(std::move(parts.lexicon), std::move(parts.morphology), LayoutConfig{});
+  View view = testing::fixture_view();
   ScreenMap map;
   CellBuffer frame(200, 60);
   std::size_t bytes_before = 0;

@@ -20,15 +20,13 @@
 
 #include "base/utf8.h"
 #include "bench/core/bench_data.h"
+#include "core/dictionary.h"
 #include "core/expand.h"
-#include "core/lexicon.h"
-#include "core/morphology.h"
 #include "core/view.h"
 
 namespace {
 
 using pnt::bench::data_dir;
-using pnt::bench::DATA_FILES;
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -53,7 +51,7 @@ std::vector<std::uint8_t> read_file(const fs::path& path) {
 
 // The data set's bytes and the view over them; the bytes outlive the view.
 struct Loaded {
-  std::vector<std::vector<std::uint8_t>> files;
+  std::vector<std::uint8_t> inflections_fst, inflections_multi, glosses_bin, glosses_fst;
   std::unique_ptr<pnt::View> view;
   std::string problem;
 };
@@ -64,22 +62,21 @@ Loaded load() {
   if (!dir) {
     return loaded;
   }
-  for (const char* name : DATA_FILES) {
-    loaded.files.push_back(read_file(*dir / name));
-  }
-  pnt::Result<pnt::Lexicon> lexicon = pnt::Lexicon::open(loaded.files[0], loaded.files[1]);
-  if (!lexicon) {
-    loaded.problem = "cannot open the lexicon: " + lexicon.error().message();
+  loaded.inflections_fst = read_file(*dir / "inflections.fst");
+  loaded.inflections_multi = read_file(*dir / "inflections-multi.bin");
+  loaded.glosses_bin = read_file(*dir / "glosses.bin");
+  loaded.glosses_fst = read_file(*dir / "glosses.fst");
+  pnt::Result<pnt::Dictionary> dictionary =
+      pnt::open_dictionary({.inflections_fst = loaded.inflections_fst,
+                            .inflections_multi = loaded.inflections_multi,
+                            .glosses_bin = loaded.glosses_bin,
+                            .glosses_fst = loaded.glosses_fst});
+  if (!dictionary) {
+    loaded.problem = "cannot open the data set: " + dictionary.error().message();
     return loaded;
   }
-  pnt::Result<pnt::Morphology> morphology =
-      pnt::Morphology::open(loaded.files[2], loaded.files[3], *lexicon);
-  if (!morphology) {
-    loaded.problem = "cannot open the morphology: " + morphology.error().message();
-    return loaded;
-  }
-  loaded.view =
-      std::make_unique<pnt::View>(std::move(*lexicon), std::move(*morphology), pnt::LayoutConfig{});
+  loaded.view = std::make_unique<pnt::View>(std::move(dictionary->lexicon),
+                                            std::move(dictionary->morphology), pnt::LayoutConfig{});
   return loaded;
 }
 

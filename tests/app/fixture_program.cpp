@@ -1,16 +1,10 @@
-// The program's loader for the end-to-end tests: the fixture lexicon, written in memory at
+// The program's data for the end-to-end tests: the fixture lexicon, written in memory at
 // start-up, instead of the data set compiled into the real program.
-#include "app/load.h"
+#include "app/embedded_data.h"
 #include "tests/support/fixture.h"
 
-namespace pnt {
+namespace pnt::embedded {
 
-Result<LoadedLexicon> load_embedded() {
-  Result<testing::LexiconParts> parts = testing::open_blobs(testing::default_blobs());
-  if (!parts) {
-    return std::unexpected(std::move(parts.error()));
-  }
-  return LoadedLexicon{std::move(parts->lexicon), std::move(parts->morphology)};
-}
+DataBlobs blobs() { return testing::data_blobs(testing::default_blobs()); }
 
-}  // namespace pnt
+}  // namespace pnt::embedded

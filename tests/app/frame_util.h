@@ -1,4 +1,5 @@
-// Helpers for golden-frame tests: a View over the fixture lexicon and text pictures of frames.
+// Helpers for golden-frame tests: text pictures of frames (the View over the fixture lexicon
+// comes from tests/support/fixture.h).
 #pragma once
 
 #include <array>
@@ -17,18 +18,6 @@
 #include "tests/support/fixture.h"
 
 namespace pnt::testing {
-
-inline View fixture_view(LayoutConfig layout = {}) {
-  LexiconParts parts = fixture_view_parts();
-  return View(std::move(parts.lexicon), std::move(parts.morphology), layout);
-}
-
-inline void type(View& view, std::string_view text) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    view.update(InsertChar{decode_utf8(text, pos)});
-  }
-}
 
 /// A message as text ("SelectMatch 3"), for comparing; "none" for no message.
 inline std::string describe(const std::optional<Message>& message) {

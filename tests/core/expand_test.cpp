@@ -142,14 +142,16 @@ TEST(ToLower, FinalSigmaDependsOnItsNeighbours) {
 
 class WorkedExampleTest : public ::testing::Test {
  protected:
-  [[nodiscard]] ExpandContext context() const { return {parts_.lexicon, parts_.morphology}; }
+  [[nodiscard]] ExpandContext context() const {
+    return {dictionary_.lexicon, dictionary_.morphology};
+  }
   [[nodiscard]] Entry entry(std::string_view word) const {
-    std::optional<Entry> found = parts_.lexicon.entry(word);
+    std::optional<Entry> found = dictionary_.lexicon.entry(word);
     EXPECT_TRUE(found.has_value()) << word;
     return found.value_or(Entry{});
   }
 
-  testing::LexiconParts parts_ = testing::fixture_view_parts();
+  Dictionary dictionary_ = testing::fixture_dictionary();
 };
 
 TEST_F(WorkedExampleTest, PartitiveOfTaloExpandsTaloAndThreeEnglishWords) {
@@ -230,9 +232,11 @@ TEST_F(WorkedExampleTest, OllaExpandsTheTwoWordHeadwordAsOnePhrase) {
 class ExpandTest : public ::testing::Test {
  protected:
   void use(FixtureTable table) { fixture_ = testing::make_fixture(table); }
-  [[nodiscard]] ExpandContext context() const { return {fixture_->lexicon, fixture_->morphology}; }
+  [[nodiscard]] ExpandContext context() const {
+    return {fixture_->dictionary.lexicon, fixture_->dictionary.morphology};
+  }
   [[nodiscard]] Entry entry(std::string_view word) const {
-    std::optional<Entry> found = fixture_->lexicon.entry(word);
+    std::optional<Entry> found = fixture_->dictionary.lexicon.entry(word);
     EXPECT_TRUE(found.has_value()) << word;
     return found.value_or(Entry{});
   }

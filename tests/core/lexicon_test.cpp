@@ -165,8 +165,8 @@ TEST(LexiconOpen, IndexIsCheckedBeforeTheGlossStore) {
 }
 
 TEST(LexiconEntry, ExactByteLookup) {
-  const testing::LexiconParts parts = testing::fixture_view_parts();
-  const Lexicon& lexicon = parts.lexicon;
+  const Dictionary dictionary = testing::fixture_dictionary();
+  const Lexicon& lexicon = dictionary.lexicon;
   EXPECT_EQ(lexicon.headword_count(), testing::default_table().headwords.size());
 
   // The first key owns the record at offset 0.

@@ -51,8 +51,8 @@ Result<Morphology> open_over_abc(const std::vector<std::uint8_t>& fst,
 }
 
 TEST(MorphologyLemmas, FixtureExamples) {
-  const testing::LexiconParts parts = testing::fixture_view_parts();
-  const Morphology& m = parts.morphology;
+  const Dictionary dictionary = testing::fixture_dictionary();
+  const Morphology& m = dictionary.morphology;
   EXPECT_EQ(m.lemmas("talo"), (Words{"talo"}));
   EXPECT_EQ(m.lemmas("taloissa"), (Words{"talo", "taloissa"}));
   EXPECT_EQ(m.lemmas("talossaan"), (Words{"talo"}));
@@ -66,19 +66,19 @@ TEST(MorphologyLemmas, FixtureExamples) {
 }
 
 TEST(MorphologyOpen, HeadwordTableFollowsKeyOrder) {
-  const testing::LexiconParts parts = testing::fixture_view_parts();
-  ASSERT_EQ(parts.morphology.headword_count(), parts.lexicon.headword_count());
+  const Dictionary dictionary = testing::fixture_dictionary();
+  ASSERT_EQ(dictionary.morphology.headword_count(), dictionary.lexicon.headword_count());
   EntryId id = 0;
-  for (fst::Stream s = parts.lexicon.stream(); s.next(); ++id) {
-    EXPECT_EQ(parts.morphology.headword(id), s.key_text());
+  for (fst::Stream s = dictionary.lexicon.stream(); s.next(); ++id) {
+    EXPECT_EQ(dictionary.morphology.headword(id), s.key_text());
   }
-  EXPECT_EQ(parts.morphology.headword(0), "'");
+  EXPECT_EQ(dictionary.morphology.headword(0), "'");
 }
 
 TEST(MorphologyOpen, ResultsStayValidAfterMoves) {
-  testing::LexiconParts parts = testing::fixture_view_parts();
-  const Words before = parts.morphology.lemmas("taloissa");
-  const Morphology moved = std::move(parts.morphology);
+  Dictionary dictionary = testing::fixture_dictionary();
+  const Words before = dictionary.morphology.lemmas("taloissa");
+  const Morphology moved = std::move(dictionary.morphology);
   EXPECT_EQ(before, (Words{"talo", "taloissa"}));
   EXPECT_EQ(moved.lemmas("taloissa"), before);
 }

@@ -11,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-#include "base/utf8.h"
 #include "fstmap/builder.h"
 #include "fstmap/map.h"
 #include "tests/support/fixture.h"
@@ -19,30 +18,19 @@
 namespace pnt {
 namespace {
 
+using testing::fixture_view;
 using testing::FixtureBlobs;
 using testing::FixtureTable;
 using testing::FormRow;
 using testing::HeadwordRow;
-using testing::LexiconParts;
 using testing::TableGroup;
+using testing::type;
 
 using Strings = std::vector<std::string>;
 using Rows = std::vector<InflectionRow>;
 
 constexpr std::int32_t INT_MIN32 = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t INT_MAX32 = std::numeric_limits<std::int32_t>::max();
-
-View view_over(LexiconParts parts) {
-  return View(std::move(parts.lexicon), std::move(parts.morphology), LayoutConfig{});
-}
-
-View fixture_view() { return view_over(testing::fixture_view_parts()); }
-
-void type(View& view, std::string_view text) {
-  for (std::size_t pos = 0; pos < text.size();) {
-    view.update(InsertChar{decode_utf8(text, pos)});
-  }
-}
 
 Strings headwords(const View& view) {
   Strings out;
@@ -214,9 +202,9 @@ class DamagedLexicon : public ::testing::Test {
   }
 
   [[nodiscard]] View view() const {
-    Result<LexiconParts> parts = testing::open_blobs(*blobs_);
-    EXPECT_TRUE(parts.has_value());
-    return view_over(std::move(*parts));
+    Result<Dictionary> dictionary = open_dictionary(testing::data_blobs(*blobs_));
+    EXPECT_TRUE(dictionary.has_value());
+    return View(std::move(dictionary->lexicon), std::move(dictionary->morphology), LayoutConfig{});
   }
 
   std::unique_ptr<FixtureBlobs> blobs_;

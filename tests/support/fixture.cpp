@@ -4,12 +4,23 @@
 #include <cstdlib>
 #include <utility>
 
+#include "base/error.h"
+#include "base/utf8.h"
+
 namespace pnt::testing {
 namespace {
 
 [[noreturn]] void die(const Error& error) {
   std::fputs(format_report(error).c_str(), stderr);
   std::abort();
+}
+
+Dictionary open_or_die(const FixtureBlobs& blobs) {
+  Result<Dictionary> dictionary = open_dictionary(data_blobs(blobs));
+  if (!dictionary) {
+    die(dictionary.error());
+  }
+  return std::move(*dictionary);
 }
 
 }  // namespace
@@ -29,34 +40,31 @@ FixtureBlobs make_blobs(const FixtureTable& table) {
   return std::move(*blobs);
 }
 
-Result<LexiconParts> open_blobs(const FixtureBlobs& blobs) {
-  Result<Lexicon> lexicon = Lexicon::open(blobs.glosses_fst, blobs.glosses_bin);
-  if (!lexicon) {
-    return fail(std::move(lexicon.error()));
-  }
-  Result<Morphology> morphology =
-      Morphology::open(blobs.inflections_fst, blobs.inflections_multi, *lexicon);
-  if (!morphology) {
-    return fail(std::move(morphology.error()));
-  }
-  return LexiconParts{std::move(*lexicon), std::move(*morphology)};
+DataBlobs data_blobs(const FixtureBlobs& blobs) {
+  return {.inflections_fst = blobs.inflections_fst,
+          .inflections_multi = blobs.inflections_multi,
+          .glosses_bin = blobs.glosses_bin,
+          .glosses_fst = blobs.glosses_fst};
 }
 
-LexiconParts fixture_view_parts() {
-  Result<LexiconParts> parts = open_blobs(default_blobs());
-  if (!parts) {
-    die(parts.error());
+Dictionary fixture_dictionary() { return open_or_die(default_blobs()); }
+
+View fixture_view(LayoutConfig layout) {
+  Dictionary dictionary = fixture_dictionary();
+  return View(std::move(dictionary.lexicon), std::move(dictionary.morphology), layout);
+}
+
+void type(View& view, std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    view.update(InsertChar{decode_utf8(text, pos)});
   }
-  return std::move(*parts);
 }
 
 Fixture make_fixture(const FixtureTable& table) {
   auto blobs = std::make_unique<const FixtureBlobs>(make_blobs(table));
-  Result<LexiconParts> parts = open_blobs(*blobs);
-  if (!parts) {
-    die(parts.error());
-  }
-  return Fixture{std::move(blobs), std::move(parts->lexicon), std::move(parts->morphology)};
+  Dictionary dictionary = open_or_die(*blobs);
+  return Fixture{std::move(blobs), std::move(dictionary)};
 }
 
 }  // namespace pnt::testing

@@ -2,12 +2,11 @@
 #pragma once
 
 #include <memory>
-#include <string>
-#include <vector>
+#include <string_view>
 
-#include "base/error.h"
-#include "core/lexicon.h"
-#include "core/morphology.h"
+#include "core/dictionary.h"
+#include "core/layout.h"
+#include "core/view.h"
 #include "tools/synth/fixture_table.h"
 #include "tools/synth/lexicon_table.h"
 
@@ -27,32 +26,31 @@ using synth::TableGroup;
 /// The blobs of the default table, written once and kept for the whole test run.
 [[nodiscard]] const FixtureBlobs& default_blobs();
 
-/// An opened lexicon and morphology.
-struct LexiconParts {
-  Lexicon lexicon;
-  Morphology morphology;
-};
+/// Writes the blobs of `table`; aborts the test program with the error report on failure.
+[[nodiscard]] FixtureBlobs make_blobs(const FixtureTable& table);
+
+/// Views of the written blobs, for open_dictionary; they are valid while `blobs` lives.
+[[nodiscard]] DataBlobs data_blobs(const FixtureBlobs& blobs);
 
 /// Opens the default lexicon afresh over default_blobs(), which outlive every caller.
-[[nodiscard]] LexiconParts fixture_view_parts();
+[[nodiscard]] Dictionary fixture_dictionary();
 
-/// A lexicon built from a custom table; the blobs live on the heap, so moving the fixture (or
-/// moving the lexicon and morphology out of it) keeps every view into them valid as long as
-/// `blobs` lives.
+/// A View over fixture_dictionary().
+[[nodiscard]] View fixture_view(LayoutConfig layout = {});
+
+/// Types `text` into the view, one InsertChar per code point.
+void type(View& view, std::string_view text);
+
+/// A dictionary built from a custom table; the blobs live on the heap, so moving the fixture
+/// (or moving the dictionary out of it) keeps every view into them valid as long as `blobs`
+/// lives.
 struct Fixture {
   std::unique_ptr<const FixtureBlobs> blobs;
-  Lexicon lexicon;
-  Morphology morphology;
+  Dictionary dictionary;
 };
 
 /// Writes and opens `table`; aborts the test program with the error report when that fails,
 /// since a table a test wrote is then wrong.
 [[nodiscard]] Fixture make_fixture(const FixtureTable& table);
-
-/// Writes the blobs of `table`; aborts the test program with the error report on failure.
-[[nodiscard]] FixtureBlobs make_blobs(const FixtureTable& table);
-
-/// Opens both loaders over the blobs, Lexicon first; errors pass up unchanged.
-[[nodiscard]] Result<LexiconParts> open_blobs(const FixtureBlobs& blobs);
 
 }  // namespace pnt::testing
