@@ -1,7 +1,10 @@
 // The program in a pseudo-terminal: start-up, typing, keys, clicks, drags, resize and a clean
 // exit, checked on the screen it draws and the byte stream it writes. Every scenario runs over
 // the fixture lexicon and, where the build has it, over the shipped data set.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
