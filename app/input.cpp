@@ -1,12 +1,11 @@
 #include "app/input.h"
 
+#include "app/render.h"
 #include "app/widgets.h"
 #include "core/layout.h"
 
 namespace pnt {
 namespace {
-
-bool with_inflections(const View& view) { return view.morphology.form_count() > 0; }
 
 // The item under the point of a list drawn scrolled so that `selected` is visible: a click
 // lands on the item the last frame showed there.
@@ -161,22 +160,6 @@ bool continue_drag(ScreenMap& map, View& view, std::uint16_t column, std::uint16
       map.drag == DRAG_VERTICAL ? Separator::Vertical : Separator::Horizontal;
   apply_drag(view.layout, map.frame_area, with_inflections(view), separator, column, row);
   return true;
-}
-
-std::optional<std::pair<std::uint16_t, std::uint16_t>> inner_cell(Rect area, std::uint16_t column,
-                                                                  std::uint16_t row) {
-  if (area.width < 2 || area.height < 2) {
-    return std::nullopt;
-  }
-  const std::uint32_t left = area.x + 1u;
-  const std::uint32_t right = static_cast<std::uint32_t>(area.x) + area.width - 1u;
-  const std::uint32_t top = area.y + 1u;
-  const std::uint32_t bottom = static_cast<std::uint32_t>(area.y) + area.height - 1u;
-  if (column < left || column >= right || row < top || row >= bottom) {
-    return std::nullopt;
-  }
-  return std::pair<std::uint16_t, std::uint16_t>(static_cast<std::uint16_t>(column - left),
-                                                 static_cast<std::uint16_t>(row - top));
 }
 
 std::optional<std::uint32_t> list_row_at(Rect area, std::uint16_t column, std::uint16_t row,

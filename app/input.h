@@ -39,10 +39,6 @@ bool continue_drag(ScreenMap& map, View& view, std::uint16_t column, std::uint16
 [[nodiscard]] std::optional<Message> hit_test(const ScreenMap& map, const View& view,
                                               std::uint16_t column, std::uint16_t row);
 
-/// The point relative to the inside of `area`'s one-cell border; nothing on or outside it.
-[[nodiscard]] std::optional<std::pair<std::uint16_t, std::uint16_t>> inner_cell(
-    Rect area, std::uint16_t column, std::uint16_t row);
-
 /// The index of the list row under the point (position inside the pane, not scrolled);
 /// nothing past `length` rows or outside the inside of the pane.
 [[nodiscard]] std::optional<std::uint32_t> list_row_at(Rect area, std::uint16_t column,

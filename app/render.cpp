@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -34,37 +33,18 @@ const std::array<std::string, 3> FULLSCREEN_ENTRY_TITLES{
     " entry (ctrl+f, click here, enter, or type to return) ", " entry (click here to return) ",
     " entry "};
 
-bool with_inflections(const View& view) { return view.morphology.form_count() > 0; }
-
 // The largest useful scroll offset for `rows` lines in a pane of `area`.
 std::uint16_t max_scroll(std::size_t rows, Rect area) {
-  std::size_t max = rows;
-  if (area.width >= 2 && area.height >= 2) {
-    const std::size_t inner = area.height - 2u;
-    max = rows >= inner ? rows - inner : 0;
-  }
+  const std::size_t max = rows - std::min<std::size_t>(rows, inner_area(area).height);
   return static_cast<std::uint16_t>(std::min<std::size_t>(max, 65535));
-}
-
-// Joins pieces by appending: g++ 12 -O3 warns falsely (-Wrestrict) on "literal" + std::string.
-std::string concat(std::initializer_list<std::string_view> pieces) {
-  std::string out;
-  for (const std::string_view piece : pieces) {
-    out.append(piece);
-  }
-  return out;
-}
-
-std::uint16_t inner_width(Rect area) {
-  return area.width < 2 || area.height < 2 ? 0 : static_cast<std::uint16_t>(area.width - 2);
 }
 
 void draw_query(const View& view, CellBuffer& frame, Rect area) {
   const std::string n = std::to_string(view.lexicon.headword_count());
   const std::string m = std::to_string(view.morphology.form_count());
-  const std::array<std::string, 4> titles{
-      concat({" pohjantuulikko ", n, " · ", m, " · ctrl+l: legal "}),
-      concat({" pohjantuulikko ", n, " · ", m, " "}), concat({" pnt ", n, " "}), " pnt "};
+  const std::array<std::string, 4> titles{" pohjantuulikko " + n + " · " + m + " · ctrl+l: legal ",
+                                          " pohjantuulikko " + n + " · " + m + " ",
+                                          " pnt " + n + " ", " pnt "};
   const Style style = view.no_results ? RED : PLAIN;
   const Rect inner = draw_block(frame, area, pick_title(titles, area.width), style);
   if (inner.height == 0) {
@@ -112,7 +92,7 @@ void draw_inflections(const View& view, CellBuffer& frame, Rect area) {
 void draw_entry(View& view, CellBuffer& frame, Rect area, ScreenMap& map) {
   map.entry_area = area;
   map.entry_rows.area = area;
-  const EntryRows& rows = entry_rows_for(view, inner_width(area), map.entry_rows);
+  const EntryRows& rows = entry_rows_for(view, inner_area(area).width, map.entry_rows);
   view.entry_scroll = std::min(view.entry_scroll, max_scroll(rows.lines.size(), area));
   const std::span<const std::string> titles =
       view.fullscreen ? std::span<const std::string>(FULLSCREEN_ENTRY_TITLES) : ENTRY_TITLES;
@@ -123,9 +103,9 @@ void draw_entry(View& view, CellBuffer& frame, Rect area, ScreenMap& map) {
 void draw_documents(View& view, CellBuffer& frame, Rect area) {
   const Document& doc = DOCUMENTS[std::min<std::size_t>(view.doc, DOCUMENTS.size() - 1)];
   const std::array<std::string, 3> titles{
-      concat({" ", doc.title, "  ·  Tab: next document  ·  Esc: close "}),
-      concat({" ", doc.title, "  ·  Tab  ·  Esc "}), concat({" ", doc.label, " "})};
-  const std::vector<std::string> wrapped = wrap_document(doc.body, inner_width(area));
+      " " + std::string(doc.title) + "  ·  Tab: next document  ·  Esc: close ",
+      " " + std::string(doc.title) + "  ·  Tab  ·  Esc ", " " + std::string(doc.label) + " "};
+  const std::vector<std::string> wrapped = wrap_document(doc.body, inner_area(area).width);
   view.doc_scroll = std::min(view.doc_scroll, max_scroll(wrapped.size(), area));
   const Rect inner = draw_block(frame, area, pick_title(titles, area.width), PLAIN);
   std::vector<Line> lines;
@@ -138,6 +118,8 @@ void draw_documents(View& view, CellBuffer& frame, Rect area) {
 }
 
 }  // namespace
+
+bool with_inflections(const View& view) { return view.morphology.form_count() > 0; }
 
 std::string_view pick_title(std::span<const std::string> candidates, std::uint16_t pane_width) {
   for (const std::string& candidate : candidates) {

@@ -12,6 +12,9 @@
 
 namespace pnt {
 
+/// Whether the frame has an inflections pane; the input mapping must agree with the renderer.
+[[nodiscard]] bool with_inflections(const View& view);
+
 /// The first candidate whose character count plus 2 fits `pane_width`; the last one when none
 /// fits (an empty list gives an empty title).
 [[nodiscard]] std::string_view pick_title(std::span<const std::string> candidates,

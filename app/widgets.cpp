@@ -15,6 +15,16 @@ Rect inner_area(Rect area) {
           static_cast<std::uint16_t>(area.width - 2), static_cast<std::uint16_t>(area.height - 2)};
 }
 
+std::optional<std::pair<std::uint16_t, std::uint16_t>> inner_cell(Rect area, std::uint16_t column,
+                                                                  std::uint16_t row) {
+  const Rect inner = inner_area(area);
+  if (!inner.contains(column, row)) {
+    return std::nullopt;
+  }
+  return std::pair<std::uint16_t, std::uint16_t>(static_cast<std::uint16_t>(column - inner.x),
+                                                 static_cast<std::uint16_t>(row - inner.y));
+}
+
 Rect draw_block(CellBuffer& buffer, Rect area, std::string_view title, Style style) {
   if (area.width == 0 || area.height == 0) {
     return inner_area(area);

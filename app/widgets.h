@@ -17,6 +17,10 @@ namespace pnt {
 /// The area inside a one-cell border; empty when `area` is under 2x2.
 [[nodiscard]] Rect inner_area(Rect area);
 
+/// The point relative to the inside of `area`'s one-cell border; nothing on or outside it.
+[[nodiscard]] std::optional<std::pair<std::uint16_t, std::uint16_t>> inner_cell(
+    Rect area, std::uint16_t column, std::uint16_t row);
+
 /// Draws a single-line box over `area` with `title` on its top border, starting one column
 /// right of the corner and cut before the right corner; border and title take `style`.
 /// Returns the inner area.

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "app/widgets.h"
 #include "tests/app/frame_util.h"
 
 namespace pnt {
