@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <tuple>
 #include <unordered_set>
 
 #include "base/utf8.h"
@@ -17,10 +18,10 @@ enum class Source : std::uint8_t { ENG_FIN, OWN_MEANING, INVERTED };
 
 struct Candidate {
   Source source;
-  std::uint32_t place;  // sense or meaning index within its entry
-  std::uint32_t tie;    // eng-fin: running term number (entry order, then term); else the id
+  std::uint32_t senses;  // eng-fin: how many of its entry's senses the term translates
+  std::uint32_t place;   // first sense, or the meaning's index within its entry
+  std::uint32_t tie;     // eng-fin: running term number (entry order, then term); else the id
   EntryId id;
-  auto operator<=>(const Candidate&) const = default;
 };
 
 std::string without_parenthesised(std::string_view text) {
@@ -79,8 +80,24 @@ class Ranking {
     std::vector<EnglishKey> out;
     out.reserve(keys_.size());
     std::unordered_set<EntryId> seen;
+    std::unordered_set<EntryId> confirmed;
     for (auto& [key, candidates] : keys_) {
-      std::sort(candidates.begin(), candidates.end());
+      // eng-fin numbers its senses alphabetically by their English definitions, so its
+      // order says little about which translation is the usual one. Those that fin-eng
+      // confirms (the entry has the key as its own meaning) come first, then those that
+      // translate more of the senses.
+      confirmed.clear();
+      for (const Candidate& c : candidates) {
+        if (c.source == Source::OWN_MEANING) {
+          confirmed.insert(c.id);
+        }
+      }
+      auto rank = [&](const Candidate& c) {
+        bool unconfirmed = c.source == Source::ENG_FIN && !confirmed.contains(c.id);
+        return std::tuple(c.source, unconfirmed, ~c.senses, c.place, c.tie);
+      };
+      std::sort(candidates.begin(), candidates.end(),
+                [&](const Candidate& a, const Candidate& b) { return rank(a) < rank(b); });
       EnglishKey k{key, {}};
       seen.clear();
       for (const Candidate& c : candidates) {
@@ -101,8 +118,15 @@ class Ranking {
 void add_eng_fin(Ranking& ranking, std::span<const RawEntry> eng_fin) {
   static const std::uint8_t VERB = *pos_index("verb");
   static const std::uint8_t SUFFIX = *pos_index("suffix");
+  struct Found {
+    EntryId id;
+    std::uint32_t first_sense;
+    std::uint32_t last_sense;
+    std::uint32_t senses;
+  };
   std::uint32_t running = 0;
   std::vector<std::string> terms;
+  std::vector<Found> found;
   for (const RawEntry& entry : eng_fin) {
     std::optional<std::uint8_t> pos = pos_for_tag(entry.pos_tag);
     std::string key = english_key(entry.headword, pos == VERB);
@@ -110,25 +134,38 @@ void add_eng_fin(Ranking& ranking, std::span<const RawEntry> eng_fin) {
       continue;
     }
     terms.clear();
+    found.clear();
     for (std::size_t s = 0; s < entry.senses.size(); ++s) {
       std::string line = strip_sense_numbers(entry.senses[s].translation);
-      if (line.empty()) {
-        continue;  // repeats the previous terms, which are already in place
-      }
-      terms.clear();
-      for (const std::string& part : split_top_level_commas(line)) {
-        if (auto term = clean_finnish_term(part)) {
-          if (std::find(terms.begin(), terms.end(), *term) == terms.end()) {
-            terms.push_back(std::move(*term));
+      // An empty line repeats the previous terms for one more sense.
+      if (!line.empty()) {
+        terms.clear();
+        for (const std::string& part : split_top_level_commas(line)) {
+          if (auto term = clean_finnish_term(part)) {
+            if (std::find(terms.begin(), terms.end(), *term) == terms.end()) {
+              terms.push_back(std::move(*term));
+            }
           }
         }
       }
       for (const std::string& term : terms) {
-        if (auto id = ranking.id_of(ranking.headword_of(term, pos == SUFFIX))) {
-          ranking.add(key,
-                      Candidate{Source::ENG_FIN, static_cast<std::uint32_t>(s), running++, *id});
+        auto id = ranking.id_of(ranking.headword_of(term, pos == SUFFIX));
+        if (!id) {
+          continue;
+        }
+        auto f =
+            std::find_if(found.begin(), found.end(), [&](const Found& x) { return x.id == *id; });
+        auto sense = static_cast<std::uint32_t>(s);
+        if (f == found.end()) {
+          found.push_back(Found{*id, sense, sense, 1});
+        } else if (f->last_sense != sense) {
+          f->last_sense = sense;
+          ++f->senses;
         }
       }
+    }
+    for (const Found& f : found) {
+      ranking.add(key, Candidate{Source::ENG_FIN, f.senses, f.first_sense, running++, f.id});
     }
   }
 }
@@ -145,7 +182,7 @@ void add_meanings(Ranking& ranking, std::span<const MergedEntry> entries) {
         for (const std::string& part : split_top_level_commas(g.meanings[m])) {
           std::string key = english_key(part, g.pos == VERB);
           if (!key.empty() && word_count(key) <= MAX_KEY_WORDS) {
-            ranking.add(std::move(key), Candidate{source, place, id, id});
+            ranking.add(std::move(key), Candidate{source, 0, place, id, id});
           }
         }
       }
