@@ -31,11 +31,14 @@ struct EnglishKey {
   bool operator==(const EnglishKey&) const = default;
 };
 
-/// Ranks, per key: the Finnish translations of the eng-fin entries with that headword (by sense,
-/// then entry order), then entries whose own fin-eng meaning is the key, then entries that
-/// reach it only through inverted meanings (both by the meaning's place in its entry, then id).
-/// `entries` are the merged headwords in byte order, so an entry's position is its id; eng-fin
-/// terms map to headwords as the Merger filed them. Keys come out in byte order.
+/// Ranks, per key: the Finnish translations of the eng-fin entries with that headword (those
+/// that fin-eng confirms by having the key as the entry's own meaning first, then those that
+/// translate more of the senses, then by first sense and entry order), then entries whose own
+/// fin-eng meaning is the key, then entries that reach it only through inverted meanings (both
+/// by the meaning's place in its entry, then id). `entries` are the merged headwords in byte
+/// order, so an entry's position is its id; eng-fin terms map to headwords as the Merger filed
+/// them. Keys come out in byte order. Call it on the merger's output, before other meanings are
+/// added to the entries.
 [[nodiscard]] std::vector<EnglishKey> build_english_index(std::span<const RawEntry> eng_fin,
                                                           std::span<const MergedEntry> entries);
 
