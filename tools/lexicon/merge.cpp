@@ -374,6 +374,7 @@ std::vector<MergedEntry> Merger::finish() const {
       if (merged.meanings.size() > MAX_MEANINGS) {
         merged.meanings.resize(MAX_MEANINGS);
       }
+      merged.direct = std::min(g.direct.size(), merged.meanings.size());
       if (!merged.meanings.empty()) {
         entry.groups.push_back(std::move(merged));
       }

@@ -59,6 +59,7 @@ inline constexpr std::size_t MAX_MEANINGS = 12;
 struct MergedGroup {
   std::uint8_t pos = 0;
   std::vector<std::string> meanings;
+  std::size_t direct = 0;  ///< leading meanings that are fin-eng's own; the rest are inverted
 };
 
 /// A finished headword: its real spelling and its groups (fin-eng groups first).

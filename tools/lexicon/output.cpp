@@ -43,15 +43,15 @@ Result<GlossFiles> build_gloss_files(std::span<const MergedEntry> entries, int z
   return files;
 }
 
-Result<InflectionStats> write_inflection_files(const FormPairs& pairs, std::FILE* fst,
-                                               std::vector<std::uint8_t>& multi) {
+Result<InflectionStats> write_target_index(const KeySource& keys, fst::ByteSink& sink,
+                                           const IndexNames& names,
+                                           std::vector<std::uint8_t>& multi) {
   InflectionStats stats;
-  fst::FileSink sink(fst);
   fst::MapBuilder builder(sink);
   std::map<std::vector<EntryId>, std::uint32_t> list_index;
   std::vector<std::vector<EntryId>> lists;
   std::optional<Error> error;
-  pairs.for_each_form([&](std::string_view form, std::span<const EntryId> ids) {
+  keys([&](std::string_view key, std::span<const EntryId> ids) {
     if (error) {
       return;
     }
@@ -71,8 +71,9 @@ Result<InflectionStats> write_inflection_files(const FormPairs& pairs, std::FILE
       target = MULTI_FLAG | it->second;
       ++stats.list_targets;
     }
-    if (auto ok = builder.insert(form, target); !ok) {
-      error = std::move(ok.error()).context("indexing form \"" + std::string(form) + "\"");
+    if (auto ok = builder.insert(key, target); !ok) {
+      error = std::move(ok.error())
+                  .context("indexing " + std::string(names.key) + " \"" + std::string(key) + "\"");
       return;
     }
     ++stats.forms;
@@ -81,15 +82,22 @@ Result<InflectionStats> write_inflection_files(const FormPairs& pairs, std::FILE
     return fail(std::move(*error));
   }
   if (auto ok = builder.finish(); !ok) {
-    return fail(std::move(ok.error()).context("finishing inflections.fst"));
+    return fail(std::move(ok.error()).context("finishing " + std::string(names.fst)));
   }
   auto bytes = write_multi(lists);
   if (!bytes) {
-    return fail(std::move(bytes.error()).context("writing inflections-multi.bin"));
+    return fail(std::move(bytes.error()).context("writing " + std::string(names.multi)));
   }
   multi = std::move(*bytes);
   stats.lists = lists.size();
   return stats;
+}
+
+Result<InflectionStats> write_inflection_files(const FormPairs& pairs, std::FILE* fst,
+                                               std::vector<std::uint8_t>& multi) {
+  fst::FileSink sink(fst);
+  return write_target_index([&](const KeyVisitor& visit) { pairs.for_each_form(visit); }, sink,
+                            {"inflections.fst", "inflections-multi.bin", "form"}, multi);
 }
 
 }  // namespace pnt::lexicon

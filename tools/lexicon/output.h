@@ -3,12 +3,18 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "base/error.h"
 #include "lexicon/forms.h"
 #include "lexicon/merge.h"
+
+namespace pnt::fst {
+class ByteSink;
+}
 
 namespace pnt::lexicon {
 
@@ -30,6 +36,27 @@ struct InflectionStats {
   std::uint64_t lists = 0;            ///< lists stored (equal lists are stored once)
   std::uint64_t truncated_lists = 0;  ///< lists cut to 255 ids
 };
+
+/// Receives one key of an index and its headword ids in the order they are to be stored.
+using KeyVisitor = std::function<void(std::string_view key, std::span<const EntryId> ids)>;
+
+/// Calls the visitor once per key, keys in strictly increasing byte order.
+using KeySource = std::function<void(const KeyVisitor&)>;
+
+/// File names and the word for a key, for the error contexts of write_target_index.
+struct IndexNames {
+  std::string_view fst;
+  std::string_view multi;
+  std::string_view key;
+};
+
+/// The encoding shared by the indexes that lead from a key to headwords: a key with one id
+/// maps to that id, a longer list to MULTI_FLAG | its index in the multi table (cut to 255 ids,
+/// equal lists stored once, ids in the given order). Streams the map to `sink` and returns the
+/// table in `multi`; `forms` counts the keys.
+[[nodiscard]] Result<InflectionStats> write_target_index(const KeySource& keys, fst::ByteSink& sink,
+                                                         const IndexNames& names,
+                                                         std::vector<std::uint8_t>& multi);
 
 /// Streams inflections.fst to `fst` and returns inflections-multi.bin in `multi`.
 /// `pairs` must be sorted and unique (FormPairs::sort_unique).
