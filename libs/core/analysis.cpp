@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <initializer_list>
+#include <iterator>
 #include <optional>
 #include <utility>
 
@@ -51,6 +52,10 @@ enum class Lead : std::uint8_t { None, Headword, Genitive, Stem };
 constexpr std::size_t MAX_WORD_PARTS = 3;
 constexpr std::size_t MIN_PART_CHARS = 3;
 constexpr std::size_t POSITIONS = MAX_ANALYSED_BYTES + 1;
+
+bool is_clitic(std::string_view text) {
+  return std::find(std::begin(CLITICS), std::end(CLITICS), text) != std::end(CLITICS);
+}
 
 bool is_continuation(char byte) { return (static_cast<unsigned char>(byte) & 0xC0U) == 0x80U; }
 
@@ -257,13 +262,14 @@ class Reader {
     return Lead::None;
   }
 
-  // Whether [start, end) can be the last word part: a key of either index.
+  // Whether [start, end) can be the last word part: a key of either index, and no clitic
+  // after another word part (a clitic is never a compound's last member).
   bool last_ok(std::size_t start, std::size_t end) {
     std::uint8_t& known = last_[start * POSITIONS + end];
     if (known == UNKNOWN) {
       const std::string_view text = part(start, end);
       known = !text.empty() && text.find('-') == std::string_view::npos &&
-              long_enough(text, start, true) &&
+              long_enough(text, start, true) && (start == 0 || !is_clitic(text)) &&
               (morphology_.has_form(text) || lexicon_.has_headword(text));
     }
     return known != 0;

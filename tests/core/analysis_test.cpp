@@ -22,7 +22,7 @@ FixtureTable compound_table() {
   FixtureTable table;
   for (const char* word :
        {"kuva", "ikkuna", "kahvi", "tahra", "talo", "on", "olla", "ei", "toivottu", "dialogi",
-        "jalka", "pallo", "kenttä", "jalkapallo", "pallokenttä", "nainen", "hylly"}) {
+        "jalka", "pallo", "kenttä", "jalkapallo", "pallokenttä", "nainen", "hylly", "kin"}) {
     table.headwords.push_back(HeadwordRow{word, {TableGroup{"noun", {"a meaning"}}}});
   }
   table.forms = {
@@ -76,6 +76,7 @@ TEST(AnalyseWord, ReadsCompoundsCliticsAndCapitals) {
       {"Onko", {"On=olla|on ko="}},
       {"onkohan", {"on=olla|on kohan="}},
       {"kuvaikkunassakin", {"kuva=kuva ikkunassa=ikkuna kin="}},
+      {"kuvakin", {"kuva=kuva kin="}},
       // Fewer parts first, then the longer last part.
       {"jalkapallokenttä",
        {"jalka=jalka pallokenttä=pallokenttä", "jalkapallo=jalkapallo kenttä=kenttä",
