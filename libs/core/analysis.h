@@ -38,18 +38,19 @@ struct Analysis {
 /// Up to MAX_ANALYSES readings of `query`, best first; empty when there is none, when the
 /// query is longer than MAX_ANALYSED_BYTES, or holds a space, control byte or bad UTF-8.
 ///
-/// The query is read as typed, or fully lower-cased when written in capitals ("KUVAUS"), or
-/// with its first character lower-cased when only that one is a capital ("Onko"). It may end
+/// The query is read fully lower-cased when it has capitals but no lower-case letter
+/// ("KUVAUS"), else with its first character lower-cased ("Onko", "Äidin"). It may end
 /// in a clitic (-kin, -kaan/-kään, -ko/-kö, -han/-hän, -pa/-pä, -s or a usual stack such as
 /// -kohan), which becomes a part of its own. What precedes is one to three word parts: the
-/// last one a key of either index, each earlier one a headword, a headword + "n" that the
-/// inflected-form index leads back to that headword (a genitive), or a compound stem from a
-/// short built-in table ("nais" for "nainen"). A hyphen always ends a part; a part of one or
-/// two letters must be a whole word between hyphens or word ends ("ei-toivottu", "on·ko").
+/// last one a key of either index (and no clitic, unless alone), each earlier one a headword, a
+/// headword + "n" that the inflected-form index leads back to that headword (a genitive), or a
+/// compound stem from a short built-in table ("nais" for "nainen"). A hyphen always ends a part; a
+/// part of one or two letters must be a whole word between hyphens or word ends ("ei-toivottu",
+/// "on·ko").
 ///
-/// Ranking: fewer word parts first, then the longer last word part (in characters), then the
-/// analysis whose earlier parts are more often headwords as written (rather than genitives
-/// or stems). Remaining ties go to the reading without a clitic, then to the earlier boundary.
+/// Ranking: fewer word parts first, then the longer last word part (in characters), then fewer
+/// earlier parts that are genitives or stems rather than headwords as written. Remaining ties
+/// go to the reading without a clitic, then to the earlier boundary.
 [[nodiscard]] std::vector<Analysis> analyse_word(const Lexicon& lexicon,
                                                  const Morphology& morphology,
                                                  std::string_view query);
