@@ -57,6 +57,11 @@ class Lexicon {
   /// Exact, byte-wise lookup of a headword's entry; nothing when absent or undecodable.
   [[nodiscard]] std::optional<Entry> entry(std::string_view headword) const;
 
+  /// Whether `word` is a headword, byte for byte (no record is decoded).
+  [[nodiscard]] bool has_headword(std::string_view word) const {
+    return index_.get(word).has_value();
+  }
+
   [[nodiscard]] std::uint64_t headword_count() const { return index_.len(); }
   /// Headwords starting with `prefix`, in byte order, with their EntryOffsets as values.
   [[nodiscard]] fst::Stream prefix_stream(std::string_view prefix) const {

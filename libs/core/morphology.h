@@ -31,6 +31,9 @@ class Morphology {
   /// The headwords of an exact form; empty when the form is unknown or cannot be resolved.
   [[nodiscard]] std::vector<std::string_view> lemmas(std::string_view form) const;
 
+  /// Whether `form` is a key of the inflected-form index, byte for byte (nothing is resolved).
+  [[nodiscard]] bool has_form(std::string_view form) const { return index_.get(form).has_value(); }
+
   [[nodiscard]] std::uint64_t form_count() const { return index_.len(); }
   /// Forms starting with `prefix`, in byte order, with their target values.
   [[nodiscard]] fst::Stream prefix_stream(std::string_view prefix) const {

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <limits>
+#include <tuple>
 #include <utility>
 
 #include "base/utf8.h"
+#include "core/analysis.h"
 
 namespace pnt {
 namespace {
@@ -93,6 +95,32 @@ void enter(View& view) {
   view.inflections.clear();
   view.focus = Focus::Matches;
   view.infl_sel = 0;
+}
+
+// The rows of a word that no search finds: one per headword of each word part, best analysis
+// first, each (part, headword) once; the form shows the part boundaries.
+std::vector<InflectionRow> analysis_rows(const Lexicon& lexicon, const Morphology& morphology,
+                                         std::string_view query) {
+  std::vector<InflectionRow> rows;
+  const std::vector<Analysis> analyses = analyse_word(lexicon, morphology, query);
+  std::vector<std::tuple<std::uint32_t, std::uint32_t, std::string_view>> shown;
+  for (const Analysis& analysis : analyses) {
+    const std::string form = marked_form(query, analysis);
+    for (const AnalysisPart& part : analysis.parts) {
+      for (const std::string& headword : part.headwords) {
+        if (rows.size() >= MAX_RESULTS) {
+          return rows;
+        }
+        const auto key = std::make_tuple(part.start, part.end, std::string_view(headword));
+        if (headword == form || std::find(shown.begin(), shown.end(), key) != shown.end()) {
+          continue;
+        }
+        shown.push_back(key);
+        rows.push_back(InflectionRow{form, headword});
+      }
+    }
+  }
+  return rows;
 }
 
 }  // namespace
@@ -244,6 +272,15 @@ void View::run_search() {
   kept_entry.reset();
   kept_expansions.clear();
   no_results = matches.empty() && inflections.empty() && !query.empty();
+  if (no_results) {
+    // A word no index holds may still be made of words they hold: its parts are shown in
+    // the inflections list, and the first one's entry.
+    inflections = analysis_rows(lexicon, morphology, query);
+    if (!inflections.empty()) {
+      no_results = false;
+      focus = Focus::Inflections;
+    }
+  }
   refresh_entry();
 }
 

@@ -28,7 +28,8 @@ struct MatchRow {
   friend bool operator==(const MatchRow&, const MatchRow&) = default;
 };
 
-/// A row of the inflections list: a form that begins with the query and one of its headwords.
+/// A row of the inflections list: a form that begins with the query and one of its headwords,
+/// or the analysed query with its parts marked ("kuva·ikkunassa") and a part's headword.
 struct InflectionRow {
   std::string form;
   std::string headword;  ///< never equal to `form`
@@ -86,7 +87,8 @@ class View {
   void update(Message message);
 
   /// Rebuilds both lists from the query, selects the first match, drops the kept entry and
-  /// refreshes the entry.
+  /// refreshes the entry. When neither list has a row, the inflections list holds the parts
+  /// of the query's analyses instead (see analyse_word), focused on its first row.
   void run_search();
   /// Shows the headword chosen by focus and selection (the query's lemmas when no match is
   /// selected); nothing is recomputed while the same headword stays shown with its entry.

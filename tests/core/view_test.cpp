@@ -515,3 +515,50 @@ TEST(ViewUpdate, RevisionCountsEveryMessageIncludingIgnoredOnes) {
 
 }  // namespace
 }  // namespace pnt
+
+namespace pnt {
+namespace {
+
+TEST(ViewSearch, AWordNoSearchFindsListsThePartsOfItsAnalyses) {
+  FixtureTable table;
+  for (const char* word :
+       {"ikkuna", "jalka", "jalkapallo", "kenttä", "kuva", "pallo", "pallokenttä"}) {
+    table.headwords.push_back(HeadwordRow{word, {TableGroup{"noun", {"a meaning"}}}});
+  }
+  table.forms = {{"ikkunassa", {"ikkuna"}}};
+  testing::Fixture fixture = testing::make_fixture(table);
+  View view(std::move(fixture.lexicon), std::move(fixture.morphology), LayoutConfig{});
+
+  type(view, "kuvaikkunassa");
+  EXPECT_EQ(view.inflections, (Rows{{"kuva·ikkunassa", "kuva"}, {"kuva·ikkunassa", "ikkuna"}}));
+  EXPECT_EQ(view.focus, Focus::Inflections);
+  EXPECT_EQ(view.infl_sel, 0U);
+  EXPECT_FALSE(view.no_results);
+  EXPECT_EQ(view.entry_word, "kuva");
+  view.update(MoveSelection{1});
+  EXPECT_EQ(view.entry_word, "ikkuna");
+  view.update(Enter{});
+  EXPECT_EQ(view.query, "ikkuna");
+  EXPECT_EQ(headwords(view), (Strings{"ikkuna"}));
+  EXPECT_EQ(view.focus, Focus::Matches);
+
+  // Every (part, headword) once, best analysis first.
+  view.update(SetQuery{"jalkapallokenttä"});
+  EXPECT_EQ(view.inflections, (Rows{{"jalka·pallokenttä", "jalka"},
+                                    {"jalka·pallokenttä", "pallokenttä"},
+                                    {"jalkapallo·kenttä", "jalkapallo"},
+                                    {"jalkapallo·kenttä", "kenttä"},
+                                    {"jalka·pallo·kenttä", "pallo"}}));
+
+  // A prefix search with rows is left alone; a word with no analysis stays red.
+  view.update(SetQuery{"jalkap"});
+  EXPECT_EQ(view.focus, Focus::Matches);
+  EXPECT_TRUE(view.inflections.empty());
+  view.update(SetQuery{"kuvaxyz"});
+  EXPECT_TRUE(view.inflections.empty());
+  EXPECT_TRUE(view.no_results);
+  EXPECT_EQ(view.focus, Focus::Matches);
+}
+
+}  // namespace
+}  // namespace pnt

@@ -1,0 +1,191 @@
+// The cost of taking apart a word that no search finds: every prefix of 50 real Finnish
+// compounds (none of them a key) for which both searches come back empty, analysed over the
+// shipped data set in data/ (or the data set in the folder named by PNT_BENCH_DATA).
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/utf8.h"
+#include "bench/core/bench_data.h"
+#include "core/analysis.h"
+#include "core/lexicon.h"
+#include "core/morphology.h"
+#include "core/view.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// Compounds of words the lexicon has, none of them a key, as met in manuals and everyday
+// prose: inflected last parts, genitive first parts, a stem, a hyphen and clitics among them.
+// clang-format off
+constexpr std::string_view COMPOUNDS[] = {
+    "kuvaikkunassa", "kahvitahra", "dialogi-ikkunan", "asetustiedostossa",
+    "salasanakenttä", "komentorivivalitsin", "verkkoliitäntään", "näppäinyhdistelmä",
+    "kirjastofunktiot", "järjestelmäkutsun", "muistialueelle", "tulostinajuri",
+    "lähdekoodissakin", "ikkunanhallinta", "prosessitunnus", "kuvatiedostoja",
+    "äänitiedostot", "videotiedostoon", "verkkosivullakin", "metsäpolkua",
+    "järvimaisema", "kaupunkipyörällä", "lentokenttäbussi", "ravintolalasku",
+    "kahvilatyöntekijä", "ruokakaupassakin", "näyttöruudulla", "hiirenosoitin",
+    "fonttikoko", "väriteemaa", "asetusvalikossa", "tiedostoselaimen",
+    "kirjanmerkkipalkki", "käyttöliittymäkieli", "ohjelmistopaketin", "verkkoyhteysvirhe",
+    "näyttöasetukset", "äänenvoimakkuussäädin", "kuvankäsittelyohjelma", "lokitiedostossa",
+    "varmuuskopiokansio", "työhakemistoon", "päivitysilmoitus", "keittiönpöytä",
+    "ruokapöytäkin", "kesäsadetakki", "mustikkapiirakkaa", "naiskuoro",
+    "ihmisoikeusjärjestö", "yhteiskuntatieteilijä",
+};
+// clang-format on
+
+std::vector<std::uint8_t> read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The data set's bytes and the view over them; the bytes outlive the view.
+struct Loaded {
+  std::vector<std::vector<std::uint8_t>> files;
+  std::unique_ptr<pnt::View> view;
+  std::string problem;
+};
+
+fs::path data_folder() {
+  if (const char* chosen = std::getenv("PNT_BENCH_DATA"); chosen != nullptr && *chosen != 0) {
+    return chosen;
+  }
+  return PNT_SHIPPED_DATA_DIR;
+}
+
+Loaded load() {
+  Loaded loaded;
+  const fs::path dir = data_folder();
+  if (!pnt::bench::has_data_set(dir)) {
+    loaded.problem = "no data set in " + dir.string();
+    return loaded;
+  }
+  for (const char* name : pnt::bench::DATA_FILES) {
+    loaded.files.push_back(read_file(dir / name));
+  }
+  pnt::Result<pnt::Lexicon> lexicon = pnt::Lexicon::open(loaded.files[0], loaded.files[1]);
+  if (!lexicon) {
+    loaded.problem = "cannot open the lexicon: " + lexicon.error().message();
+    return loaded;
+  }
+  pnt::Result<pnt::Morphology> morphology =
+      pnt::Morphology::open(loaded.files[2], loaded.files[3], *lexicon);
+  if (!morphology) {
+    loaded.problem = "cannot open the morphology: " + morphology.error().message();
+    return loaded;
+  }
+  loaded.view =
+      std::make_unique<pnt::View>(std::move(*lexicon), std::move(*morphology), pnt::LayoutConfig{});
+  return loaded;
+}
+
+Loaded& data_set() {
+  static Loaded loaded = load();
+  return loaded;
+}
+
+// The prefixes of the compounds (whole characters) for which neither search has a row.
+std::vector<std::string> unmatched_prefixes(const pnt::View& view) {
+  std::vector<std::string> out;
+  for (const std::string_view word : COMPOUNDS) {
+    for (std::size_t pos = 0; pos < word.size();) {
+      (void)pnt::decode_utf8(word, pos);
+      const std::string_view prefix = word.substr(0, pos);
+      if (pnt::search_matches(view.lexicon, prefix, 1).empty() &&
+          pnt::search_inflections(view.morphology, prefix, 1).empty()) {
+        out.emplace_back(prefix);
+      }
+    }
+  }
+  return out;
+}
+
+double percentile(std::vector<double> samples, double fraction) {
+  if (samples.empty()) {
+    return 0;
+  }
+  const auto at = static_cast<std::size_t>(fraction * static_cast<double>(samples.size() - 1));
+  std::nth_element(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(at),
+                   samples.end());
+  return samples[at];
+}
+
+void report_percentiles(benchmark::State& state, const std::vector<double>& micros) {
+  state.counters["p50_us"] = percentile(micros, 0.50);
+  state.counters["p99_us"] = percentile(micros, 0.99);
+  state.counters["max_us"] = percentile(micros, 1.0);
+}
+
+template <class Step>
+void bench_prefixes(benchmark::State& state, Step step) {
+  Loaded& loaded = data_set();
+  if (!loaded.view) {
+    state.SkipWithError(loaded.problem.c_str());
+    return;
+  }
+  const std::vector<std::string> queries = unmatched_prefixes(*loaded.view);
+  if (queries.empty()) {
+    state.SkipWithError("every prefix has a row");
+    return;
+  }
+  std::vector<double> micros;
+  micros.reserve(1 << 16);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    step(*loaded.view, queries[i]);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    state.SetIterationTime(seconds);
+    micros.push_back(seconds * 1e6);
+    i = i + 1 == queries.size() ? 0 : i + 1;
+  }
+  report_percentiles(state, micros);
+  state.counters["queries"] = static_cast<double>(queries.size());
+}
+
+// The analysis alone, as the view runs it once both searches are empty.
+void BM_AnalyseWord(benchmark::State& state) {
+  bench_prefixes(state, [](const pnt::View& view, const std::string& query) {
+    benchmark::DoNotOptimize(pnt::analyse_word(view.lexicon, view.morphology, query));
+  });
+  Loaded& loaded = data_set();
+  if (!loaded.view) {
+    return;
+  }
+  // How many of the whole compounds the analysis takes apart into word parts.
+  std::size_t analysed = 0;
+  for (const std::string_view word : COMPOUNDS) {
+    const std::vector<pnt::Analysis> found =
+        pnt::analyse_word(loaded.view->lexicon, loaded.view->morphology, word);
+    analysed += found.empty() ? 0 : 1;
+  }
+  state.counters["compounds_analysed"] = static_cast<double>(analysed);
+}
+
+// The whole update of such a query: both searches, the analysis, its rows and the entry of
+// the first part (expansion and links included).
+void BM_SetUnmatchedQuery(benchmark::State& state) {
+  bench_prefixes(
+      state, [](pnt::View& view, const std::string& query) { view.update(pnt::SetQuery{query}); });
+}
+
+BENCHMARK(BM_AnalyseWord)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SetUnmatchedQuery)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
