@@ -89,7 +89,8 @@ TEST(AnalyseWord, ReadsCompoundsCliticsAndCapitals) {
       {"", {}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(described(c.query, analyse_word(fixture.lexicon, fixture.morphology, c.query)),
+    EXPECT_EQ(described(c.query, analyse_word(fixture.dictionary.lexicon,
+                                              fixture.dictionary.morphology, c.query)),
               c.analyses)
         << c.query;
   }
@@ -100,8 +101,13 @@ TEST(AnalyseWord, LongQueriesAreNotAnalysed) {
   const std::string long_word(MAX_ANALYSED_BYTES - 4, 'a');
   table.headwords.push_back(HeadwordRow{long_word, {TableGroup{"noun", {"a meaning"}}}});
   const testing::Fixture fixture = testing::make_fixture(table);
-  EXPECT_EQ(analyse_word(fixture.lexicon, fixture.morphology, long_word + "kuva").size(), 1U);
-  EXPECT_TRUE(analyse_word(fixture.lexicon, fixture.morphology, long_word + "kahvi").empty());
+  EXPECT_EQ(
+      analyse_word(fixture.dictionary.lexicon, fixture.dictionary.morphology, long_word + "kuva")
+          .size(),
+      1U);
+  EXPECT_TRUE(
+      analyse_word(fixture.dictionary.lexicon, fixture.dictionary.morphology, long_word + "kahvi")
+          .empty());
 }
 
 TEST(MarkedForm, PutsMiddleDotsBetweenParts) {

@@ -527,7 +527,8 @@ TEST(ViewSearch, AWordNoSearchFindsListsThePartsOfItsAnalyses) {
   }
   table.forms = {{"ikkunassa", {"ikkuna"}}};
   testing::Fixture fixture = testing::make_fixture(table);
-  View view(std::move(fixture.lexicon), std::move(fixture.morphology), LayoutConfig{});
+  View view(std::move(fixture.dictionary.lexicon), std::move(fixture.dictionary.morphology),
+            LayoutConfig{});
 
   type(view, "kuvaikkunassa");
   EXPECT_EQ(view.inflections, (Rows{{"kuva·ikkunassa", "kuva"}, {"kuva·ikkunassa", "ikkuna"}}));
