@@ -1,5 +1,7 @@
 #include "format/gloss.h"
 
+#include <zstd.h>
+
 #include <cstddef>
 #include <limits>
 #include <memory>
@@ -73,6 +75,33 @@ Result<GlossHeader> parse_gloss_header(Bytes blob) {
   header.raw_size = *raw_size;
   header.frame = *frame;
   return header;
+}
+
+Result<void> decompress_record_area(const GlossHeader& header, std::span<std::uint8_t> out) {
+  const std::string context = "decompressing glosses.bin";
+  if (out.size() != header.raw_size) {
+    return fail(Error("buffer of " + std::to_string(out.size()) + " bytes for " +
+                      std::to_string(header.raw_size))
+                    .context(context));
+  }
+  std::size_t got = 0;
+  {
+    const std::unique_ptr<ZSTD_DCtx, decltype(&ZSTD_freeDCtx)> ctx(ZSTD_createDCtx(),
+                                                                   &ZSTD_freeDCtx);
+    if (!ctx) {
+      return fail(Error("zstd: cannot create a decompression context").context(context));
+    }
+    got = ZSTD_decompressDCtx(ctx.get(), out.data(), out.size(), header.frame.data(),
+                              header.frame.size());
+  }
+  if (ZSTD_isError(got) != 0U) {
+    return fail(Error(std::string("zstd: ") + ZSTD_getErrorName(got)).context(context));
+  }
+  if (got != header.raw_size) {
+    return fail("plain size mismatch: expected " + std::to_string(header.raw_size) + ", got " +
+                std::to_string(got));
+  }
+  return {};
 }
 
 Result<Entry> decode_entry(Bytes record, std::span<const std::string_view> pos_names) {

@@ -38,6 +38,13 @@ struct Entry {
 /// "bad magic", "unsupported version {}", "bad utf8 in pos table" (cause: the UTF-8 error).
 [[nodiscard]] Result<GlossHeader> parse_gloss_header(Bytes blob);
 
+/// Decompresses the header's frame into `out`, which must hold exactly `header.raw_size` bytes
+/// (the caller allocates, so that it decides how an absurd size fails). Errors carry the context
+/// "decompressing glosses.bin" (cause: "zstd: {}" or "buffer of {} bytes for {}"), or read
+/// "plain size mismatch: expected {}, got {}".
+[[nodiscard]] Result<void> decompress_record_area(const GlossHeader& header,
+                                                  std::span<std::uint8_t> out);
+
 /// Decodes the record at the start of `record` (which may run on past it). Errors:
 /// "empty buffer", "truncated record", "pos_idx {} out of range", "truncated meaning length",
 /// "truncated meaning bytes", "bad utf8 in meaning" (cause: the UTF-8 error).
