@@ -1,18 +1,38 @@
 #include "app/decode.h"
 
-#include <array>
-#include <string>
+#include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace pnt {
 namespace {
 
-constexpr char32_t ESC = 0x1B;
-constexpr std::size_t MAX_REPORT_LENGTH = 32;
+using Bytes = std::span<const std::uint8_t>;
+
+constexpr std::uint8_t ESC = 0x1B;
+constexpr char32_t REPLACEMENT = U'\uFFFD';
+
+// What the held bytes start with: more bytes are needed, or a unit of `consumed` bytes that
+// gives `event` (if any).
+struct Step {
+  bool complete = false;
+  std::size_t consumed = 0;
+  std::optional<Event> event;
+  bool report = false;  // a mouse report, to which a preceding Esc does not belong
+};
+
+constexpr Step MORE{};
+
+Step done(std::size_t consumed, std::optional<Event> event, bool report = false) {
+  return {true, consumed, std::move(event), report};
+}
+
+Event key(Key k) { return KeyEvent{.key = k}; }
 
 KeyEvent key_for_char(char32_t c) {
   switch (c) {
     case 13:
-    case 10:
+    case 10:  // Ctrl+J; in raw mode no terminal sends it for Enter, so it is taken as one
       return {.key = Key::Enter};
     case 9:
       return {.key = Key::Tab};
@@ -34,55 +54,133 @@ KeyEvent key_for_char(char32_t c) {
   return {.key = Key::Char, .ch = c};
 }
 
-std::optional<Event> read_mouse_report(const NextUnit& next) {
-  std::string body;
-  while (body.size() < MAX_REPORT_LENGTH) {
-    const std::optional<InputUnit> unit = next(REPORT_TIMEOUT_MS);
-    if (!unit || unit->kind != InputUnit::Kind::Char || unit->ch > 0x7F) {
-      return std::nullopt;
-    }
-    const char c = static_cast<char>(unit->ch);
-    if (c == 'M' || c == 'm') {
-      std::optional<MouseEvent> mouse = parse_sgr_mouse(body, c);
-      if (!mouse) {
-        return std::nullopt;
-      }
-      return Event{*mouse};
-    }
-    body.push_back(c);
+// The number of bytes of a UTF-8 sequence led by `lead`; 0 when it cannot lead one.
+std::size_t utf8_length(std::uint8_t lead) {
+  if (lead < 0x80) {
+    return 1;
   }
-  return std::nullopt;
+  if (lead < 0xC2) {
+    return 0;  // a continuation byte, or the lead of an overlong form
+  }
+  if (lead < 0xE0) {
+    return 2;
+  }
+  return lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
 }
 
-std::optional<Event> read_legacy_mouse_report(const NextUnit& next) {
-  std::array<char32_t, 3> bytes{};
-  for (char32_t& byte : bytes) {
-    const std::optional<InputUnit> unit = next(REPORT_TIMEOUT_MS);
-    if (!unit || unit->kind != InputUnit::Kind::Char) {
-      return std::nullopt;
-    }
-    byte = unit->ch;
+// The range of the second byte, which rules out overlong forms, surrogates and values past
+// U+10FFFF.
+std::pair<std::uint8_t, std::uint8_t> second_byte_range(std::uint8_t lead) {
+  switch (lead) {
+    case 0xE0:
+      return {0xA0, 0xBF};
+    case 0xED:
+      return {0x80, 0x9F};
+    case 0xF0:
+      return {0x90, 0xBF};
+    case 0xF4:
+      return {0x80, 0x8F};
+    default:
+      return {0x80, 0xBF};
   }
-  std::optional<MouseEvent> mouse = parse_legacy_mouse(bytes[0], bytes[1], bytes[2]);
-  if (!mouse) {
-    return std::nullopt;
-  }
-  return Event{*mouse};
 }
 
-// Classifies button bits shared by both report formats.
+// One character: an ASCII byte or a UTF-8 sequence. An invalid sequence is one U+FFFD that
+// ends before the first byte that cannot continue it.
+Step parse_char(Bytes b, bool final) {
+  const std::size_t length = utf8_length(b[0]);
+  if (length == 1) {
+    return done(1, Event{key_for_char(b[0])});
+  }
+  const Event replacement = KeyEvent{.key = Key::Char, .ch = REPLACEMENT};
+  if (length == 0) {
+    return done(1, replacement);
+  }
+  char32_t value = b[0] & (0x7FU >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    if (i == b.size()) {
+      return final ? done(i, replacement) : MORE;
+    }
+    const auto [low, high] =
+        i == 1 ? second_byte_range(b[0]) : std::pair<std::uint8_t, std::uint8_t>{0x80, 0xBF};
+    if (b[i] < low || b[i] > high) {
+      return done(i, replacement);
+    }
+    value = (value << 6) | (b[i] & 0x3FU);
+  }
+  return done(length, Event{key_for_char(value)});
+}
+
+// Up or Down in one of the forms terminals send; Key::Other for any other sequence.
+Event key_sequence(bool csi, Bytes params, std::uint8_t final_byte) {
+  if (!csi && final_byte == 'M' && params.empty()) {
+    return key(Key::Enter);  // the keypad's Enter in application keypad mode
+  }
+  KeyEvent event;
+  switch (final_byte) {
+    case 'A':
+    case 'a':
+      event.key = Key::Up;
+      break;
+    case 'B':
+    case 'b':
+      event.key = Key::Down;
+      break;
+    default:
+      return key(Key::Other);
+  }
+  if (final_byte >= 'a') {
+    // rxvt: Shift in CSI form, Ctrl in SS3 form, never with parameters.
+    if (!params.empty()) {
+      return key(Key::Other);
+    }
+    (csi ? event.shift : event.ctrl) = true;
+    return event;
+  }
+  if (params.empty()) {
+    return event;
+  }
+  // "1;n": the modifiers are n - 1, with Shift 1, Alt 2, Ctrl 4 and Meta 8.
+  if (params.size() < 3 || params.size() > 4 || params[0] != '1' || params[1] != ';') {
+    return key(Key::Other);
+  }
+  unsigned n = 0;
+  for (const std::uint8_t c : params.subspan(2)) {
+    if (c < '0' || c > '9') {
+      return key(Key::Other);
+    }
+    n = n * 10 + (c - '0');
+  }
+  if (n < 2 || n > 16) {
+    return key(Key::Other);
+  }
+  const unsigned modifiers = n - 1;
+  event.shift = (modifiers & 1U) != 0;
+  event.alt = (modifiers & 10U) != 0;
+  event.ctrl = (modifiers & 4U) != 0;
+  return event;
+}
+
+// The button code of a report, shared by both formats.
 MouseEvent classify(std::uint32_t b, bool released) {
   static constexpr std::array<MouseButton, 4> BUTTONS{MouseButton::Left, MouseButton::Middle,
                                                       MouseButton::Right, MouseButton::None};
   MouseEvent event;
   event.modifiers = static_cast<std::uint8_t>(b & 28);
+  const bool motion = (b & 32) != 0;
+  if (b >= 128) {
+    // Buttons 8 and up (the side buttons): the program gives them no meaning.
+    event.button = MouseButton::Other;
+    event.kind = motion ? MouseKind::Drag : released ? MouseKind::Release : MouseKind::Press;
+    return event;
+  }
   event.button = BUTTONS[b & 3];
   if ((b & 64) != 0) {
     static constexpr std::array<MouseKind, 4> WHEELS{MouseKind::WheelUp, MouseKind::WheelDown,
                                                      MouseKind::WheelLeft, MouseKind::WheelRight};
     event.kind = WHEELS[b & 3];
     event.button = MouseButton::None;
-  } else if ((b & 32) != 0) {
+  } else if (motion) {
     event.kind = event.button == MouseButton::None ? MouseKind::Move : MouseKind::Drag;
   } else if (released) {
     event.kind = MouseKind::Release;
@@ -92,90 +190,13 @@ MouseEvent classify(std::uint32_t b, bool released) {
   return event;
 }
 
-// Consumes the rest of an escape sequence the library did not know, so that its bytes are not
-// taken for typed characters.
-void skip_sequence(char32_t introducer, const NextUnit& next) {
-  if (introducer == U'O') {
-    (void)next(0);
-    return;
-  }
-  for (std::size_t i = 0; i < MAX_REPORT_LENGTH; ++i) {
-    const std::optional<InputUnit> unit = next(0);
-    if (!unit || unit->kind != InputUnit::Kind::Char) {
-      return;
-    }
-    if (unit->ch >= 0x40 && unit->ch <= 0x7E) {
-      return;  // final byte
-    }
-  }
-}
-
-std::optional<Event> decode_named(InputUnit unit, const NextUnit& next) {
-  switch (unit.kind) {
-    case InputUnit::Kind::Char:
-      return Event{key_for_char(unit.ch)};
-    case InputUnit::Kind::Up:
-      return Event{KeyEvent{.key = Key::Up}};
-    case InputUnit::Kind::Down:
-      return Event{KeyEvent{.key = Key::Down}};
-    case InputUnit::Kind::CtrlUp:
-      return Event{KeyEvent{.key = Key::Up, .ctrl = true}};
-    case InputUnit::Kind::CtrlDown:
-      return Event{KeyEvent{.key = Key::Down, .ctrl = true}};
-    case InputUnit::Kind::Backspace:
-      return Event{KeyEvent{.key = Key::Backspace}};
-    case InputUnit::Kind::Enter:
-      return Event{KeyEvent{.key = Key::Enter}};
-    case InputUnit::Kind::Resize:
-      return Event{ResizeEvent{}};
-    case InputUnit::Kind::MousePrefix:
-      return read_mouse_report(next);
-    case InputUnit::Kind::LegacyMousePrefix:
-      return read_legacy_mouse_report(next);
-    case InputUnit::Kind::OtherKey:
-      return Event{KeyEvent{.key = Key::Other}};
-  }
-  return std::nullopt;
-}
-
-}  // namespace
-
-std::optional<Event> decode_input(InputUnit first, const NextUnit& next,
-                                  std::optional<InputUnit>* unread) {
-  if (first.kind != InputUnit::Kind::Char || first.ch != ESC) {
-    return decode_named(first, next);
-  }
-  // A lone Esc has nothing right behind it; Alt+key arrives as Esc and the key at once.
-  const std::optional<InputUnit> following = next(0);
-  if (!following) {
-    return Event{KeyEvent{.key = Key::Esc}};
-  }
-  if (unread != nullptr && *following == InputUnit{InputUnit::Kind::Char, ESC}) {
-    *unread = following;
-    return Event{KeyEvent{.key = Key::Esc}};
-  }
-  if (following->kind == InputUnit::Kind::Char &&
-      (following->ch == U'[' || following->ch == U'O')) {
-    skip_sequence(following->ch, next);
-    return Event{KeyEvent{.key = Key::Other}};
-  }
-  std::optional<Event> event = decode_named(*following, next);
-  if (event) {
-    if (auto* key = std::get_if<KeyEvent>(&*event)) {
-      key->alt = true;
-    }
-  }
-  return event;
-}
-
-std::optional<MouseEvent> parse_sgr_mouse(std::string_view body, char final_char) {
-  if (final_char != 'M' && final_char != 'm') {
-    return std::nullopt;
-  }
+// The body "b;x;y" of an SGR report and its final 'M' (press, motion) or 'm' (release);
+// coordinates in the report are 1-based. Nothing when malformed.
+std::optional<Event> sgr_mouse(Bytes body, std::uint8_t final_byte) {
   std::array<std::uint32_t, 3> values{};
   std::size_t field = 0;
   bool has_digit = false;
-  for (const char c : body) {
+  for (const std::uint8_t c : body) {
     if (c == ';') {
       if (!has_digit || ++field >= values.size()) {
         return std::nullopt;
@@ -187,28 +208,154 @@ std::optional<MouseEvent> parse_sgr_mouse(std::string_view body, char final_char
       return std::nullopt;
     }
     has_digit = true;
-    values[field] = std::min<std::uint32_t>(
-        values[field] * 10 + static_cast<std::uint32_t>(c - '0'), 1'000'000);
+    values[field] = std::min<std::uint32_t>(values[field] * 10 + (c - '0'), 1'000'000);
   }
   if (field != 2 || !has_digit) {
     return std::nullopt;
   }
-  MouseEvent event = classify(values[0], final_char == 'm');
-  event.column = static_cast<std::uint16_t>(std::min<std::uint32_t>(values[1], 65536) -
-                                            (values[1] > 0 ? 1 : 0));
-  event.row = static_cast<std::uint16_t>(std::min<std::uint32_t>(values[2], 65536) -
-                                         (values[2] > 0 ? 1 : 0));
+  const auto cell = [](std::uint32_t value) {
+    return static_cast<std::uint16_t>(std::min<std::uint32_t>(value, 65536) - (value > 0 ? 1 : 0));
+  };
+  MouseEvent event = classify(values[0], final_byte == 'm');
+  event.column = cell(values[1]);
+  event.row = cell(values[2]);
   return event;
 }
 
-std::optional<MouseEvent> parse_legacy_mouse(char32_t b, char32_t x, char32_t y) {
-  if (b < 32 || x < 33 || y < 33 || b > 0xFFFF || x > 0xFFFF || y > 0xFFFF) {
+// The three bytes after "ESC [ M": each value plus 32, coordinates 1-based; a release names
+// no button.
+std::optional<Event> legacy_mouse(std::uint8_t b, std::uint8_t x, std::uint8_t y) {
+  if (b < 32 || x < 33 || y < 33) {
     return std::nullopt;
   }
-  MouseEvent event = classify(b - 32, false);
+  MouseEvent event = classify(b - 32U, false);
   event.column = static_cast<std::uint16_t>(x - 33);
   event.row = static_cast<std::uint16_t>(y - 33);
   return event;
+}
+
+// "ESC [" or "ESC O" and what follows: a key sequence up to its final byte, an SGR report up
+// to its 'M' or 'm', or a legacy report. A byte that belongs to no sequence ends it early and
+// is left for the next unit.
+Step parse_sequence(Bytes b, bool final) {
+  const bool csi = b[1] == '[';
+  if (csi && b.size() > 2 && b[2] == 'M') {
+    if (b.size() < 6) {
+      return final ? done(b.size(), std::nullopt, true) : MORE;
+    }
+    return done(6, legacy_mouse(b[3], b[4], b[5]), true);
+  }
+  const bool sgr = csi && b.size() > 2 && b[2] == '<';
+  const std::optional<Event> cut = sgr ? std::nullopt : std::optional<Event>(key(Key::Other));
+  for (std::size_t i = 2; i < b.size(); ++i) {
+    const std::uint8_t c = b[i];
+    if (c < 0x20 || c > 0x7E) {
+      return done(i, cut, sgr);
+    }
+    if (sgr && (c == 'M' || c == 'm')) {
+      return done(i + 1, sgr_mouse(b.subspan(3, i - 3), c), true);
+    }
+    if (!sgr && c >= 0x40) {
+      return done(i + 1, key_sequence(csi, b.subspan(2, i - 2), c));
+    }
+  }
+  return final ? done(b.size(), cut, sgr) : MORE;
+}
+
+Step with_alt(Step step) {
+  if (step.event) {
+    if (auto* pressed = std::get_if<KeyEvent>(&*step.event)) {
+      pressed->alt = true;
+    }
+  }
+  ++step.consumed;
+  return step;
+}
+
+// Esc and what it starts: Esc alone (after the time-out), a sequence, Alt+key, or one more Esc
+// before a sequence (Alt+sequence; a report after it is an Esc press and then the report).
+Step parse_escape(Bytes b, bool final) {
+  if (b.size() == 1) {
+    return final ? done(1, key(Key::Esc)) : MORE;
+  }
+  if (b[1] == '[' || b[1] == 'O') {
+    return parse_sequence(b, final);
+  }
+  if (b[1] != ESC) {
+    const Step step = parse_char(b.subspan(1), final);
+    return step.complete ? with_alt(step) : MORE;
+  }
+  if (b.size() == 2) {
+    return final ? done(1, key(Key::Esc)) : MORE;
+  }
+  if (b[2] != '[' && b[2] != 'O') {
+    return done(1, key(Key::Esc));
+  }
+  const Step step = parse_sequence(b.subspan(1), final);
+  if (!step.complete) {
+    return MORE;
+  }
+  return step.report ? done(1, key(Key::Esc)) : with_alt(step);
+}
+
+Step parse(Bytes b, bool final) {
+  return b[0] == ESC ? parse_escape(b, final) : parse_char(b, final);
+}
+
+}  // namespace
+
+void InputDecoder::feed(std::span<const std::uint8_t> bytes, std::vector<Event>& out) {
+  for (const std::uint8_t byte : bytes) {
+    take(byte, out);
+  }
+}
+
+void InputDecoder::time_out(std::vector<Event>& out) {
+  drain(true, out);
+  skipping_ = false;
+}
+
+int InputDecoder::timeout_ms() const {
+  const bool only_escs =
+      std::all_of(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(size_),
+                  [](std::uint8_t b) { return b == ESC; });
+  return size_ != 0 && only_escs ? ESC_TIMEOUT_MS : SEQUENCE_TIMEOUT_MS;
+}
+
+void InputDecoder::take(std::uint8_t byte, std::vector<Event>& out) {
+  if (skipping_) {
+    if (byte >= 0x20 && byte <= 0x3F) {
+      return;  // parameter and intermediate bytes
+    }
+    skipping_ = false;
+    if (byte >= 0x40 && byte <= 0x7E) {
+      return;  // the final byte
+    }
+  }
+  pending_[size_++] = byte;
+  drain(false, out);
+  if (size_ == MAX_PENDING) {
+    // Only an unfinished escape sequence grows this long: give it up and drop the rest of it.
+    drain(true, out);
+    skipping_ = true;
+  }
+}
+
+void InputDecoder::drain(bool final, std::vector<Event>& out) {
+  std::size_t start = 0;
+  while (start < size_) {
+    Step step = parse(Bytes(pending_.data() + start, size_ - start), final);
+    if (!step.complete) {
+      break;
+    }
+    if (step.event) {
+      out.push_back(std::move(*step.event));
+    }
+    start += step.consumed;
+  }
+  std::copy(pending_.begin() + static_cast<std::ptrdiff_t>(start),
+            pending_.begin() + static_cast<std::ptrdiff_t>(size_), pending_.begin());
+  size_ -= start;
 }
 
 }  // namespace pnt

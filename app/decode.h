@@ -1,56 +1,59 @@
-// Turning what the terminal library reads (characters and named keys) into events, apart from
-// the library itself so that it can be tested with scripted input.
+// The terminal's raw input bytes as events: UTF-8 characters, control keys, Esc against Alt, the
+// arrow key sequences and both mouse report formats. A pure state machine, apart from the
+// terminal so that it can be tested and fuzzed with scripted bytes and time-outs.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <optional>
-#include <string_view>
+#include <span>
+#include <vector>
 
 #include "app/events.h"
 
 namespace pnt {
 
-/// One unit of input as the terminal library delivers it: a character, or a key it decoded.
-struct InputUnit {
-  enum class Kind : std::uint8_t {
-    Char,  ///< `ch` holds the character (control characters included)
-    Up,
-    Down,
-    CtrlUp,
-    CtrlDown,
-    Backspace,
-    Enter,
-    Resize,
-    MousePrefix,        ///< "ESC [ <": an SGR mouse report follows
-    LegacyMousePrefix,  ///< "ESC [ M": three bytes of an X10-style mouse report follow
-    OtherKey,
-  };
-  Kind kind = Kind::Char;
-  char32_t ch = 0;
-  friend bool operator==(const InputUnit&, const InputUnit&) = default;
+/// Decodes a byte stream into events. Bytes that may begin a longer unit (Esc, the start of an
+/// escape sequence, part of a UTF-8 character) are held until the unit is complete or the
+/// caller reports a time-out: Esc followed at once by a key is Alt+key, a lone Esc is Esc.
+///
+/// Keys: Enter (CR, LF, keypad Enter), Tab, Backspace (DEL, BS), Ctrl+letter (the other control
+/// bytes), Up and Down as `ESC [A`, `ESC OA` and `ESC [1;nA` (n = 2..16, modifiers n - 1: Shift
+/// 1, Alt 2, Ctrl 4, Meta 8), rxvt's `ESC [a` (Shift) and `ESC Oa` (Ctrl), and each of those
+/// after one more Esc (Alt); other CSI and SS3 sequences are swallowed whole as Key::Other.
+/// Mouse: SGR reports `ESC [<b;x;yM` (or `m`, release) and legacy `ESC [M` with three bytes;
+/// a malformed or unfinished report gives no event. An invalid UTF-8 sequence gives one
+/// U+FFFD and never takes the byte after it.
+class InputDecoder {
+ public:
+  /// The most bytes held at a time; a longer escape sequence is dropped to its final byte.
+  static constexpr std::size_t MAX_PENDING = 32;
+  /// How long a lone Esc (or two) waits for a key that would make it Alt+key.
+  static constexpr int ESC_TIMEOUT_MS = 25;
+  /// How long the rest of a started sequence, report or character may take to arrive.
+  static constexpr int SEQUENCE_TIMEOUT_MS = 50;
+
+  /// Takes the next bytes and appends the events they complete to `out`.
+  void feed(std::span<const std::uint8_t> bytes, std::vector<Event>& out);
+  /// No byte came within timeout_ms() of the last one: finishes what is held (Esc, two Escs,
+  /// U+FFFD for a cut character, Key::Other for a cut key sequence, nothing for a cut report).
+  void time_out(std::vector<Event>& out);
+
+  /// Whether bytes are held (or a sequence is being dropped) until more come or a time-out.
+  [[nodiscard]] bool pending() const { return size_ != 0 || skipping_; }
+  /// The time-out that applies to what is held, in milliseconds.
+  [[nodiscard]] int timeout_ms() const;
+  /// The number of bytes held, never more than MAX_PENDING.
+  [[nodiscard]] std::size_t held() const { return size_; }
+
+ private:
+  void take(std::uint8_t byte, std::vector<Event>& out);
+  // Decodes the held bytes as far as they go (all of them when `final`), keeping the rest.
+  void drain(bool final, std::vector<Event>& out);
+
+  std::array<std::uint8_t, MAX_PENDING> pending_{};
+  std::size_t size_ = 0;
+  bool skipping_ = false;  // dropping an over-long sequence up to its final byte
 };
-
-/// Reads the next unit, waiting at most `timeout_ms` milliseconds; nothing when none came.
-using NextUnit = std::function<std::optional<InputUnit>(int timeout_ms)>;
-
-/// How long the rest of a mouse report may take to arrive.
-inline constexpr int REPORT_TIMEOUT_MS = 50;
-
-/// Decodes the event that starts with `first`, reading further units through `next` when the
-/// event spans several (Esc followed by a character is Alt+character, a lone Esc is Esc,
-/// unknown escape sequences are swallowed as Key::Other); nothing for a malformed report.
-/// Two Escs in a row are two Esc presses: the second is handed back through `unread`, to be
-/// decoded as the next event.
-[[nodiscard]] std::optional<Event> decode_input(InputUnit first, const NextUnit& next,
-                                                std::optional<InputUnit>* unread = nullptr);
-
-/// Parses the body "b;x;y" and the final 'M' (press or motion) or 'm' (release) of an SGR
-/// mouse report; coordinates in the report are 1-based. Nothing when malformed.
-[[nodiscard]] std::optional<MouseEvent> parse_sgr_mouse(std::string_view body, char final_char);
-
-/// Decodes the three bytes after "ESC [ M" of a legacy mouse report (each value plus 32;
-/// coordinates 1-based); a release there names no button. Nothing when malformed.
-[[nodiscard]] std::optional<MouseEvent> parse_legacy_mouse(char32_t b, char32_t x, char32_t y);
 
 }  // namespace pnt

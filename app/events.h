@@ -14,7 +14,8 @@ struct KeyEvent {
   Key key = Key::Other;
   char32_t ch = 0;  ///< the character for Key::Char, lower-case letter when Ctrl is set
   bool ctrl = false;
-  bool alt = false;
+  bool alt = false;  ///< Alt or Meta
+  bool shift = false;
   KeyKind kind = KeyKind::Press;
   friend bool operator==(const KeyEvent&, const KeyEvent&) = default;
 };
@@ -29,7 +30,8 @@ enum class MouseKind : std::uint8_t {
   WheelLeft,
   WheelRight
 };
-enum class MouseButton : std::uint8_t { Left, Middle, Right, None };
+/// Other: the buttons past the first three (the side buttons, report codes 128 and up).
+enum class MouseButton : std::uint8_t { Left, Middle, Right, None, Other };
 
 /// A mouse report; column and row are 0-based terminal cells.
 struct MouseEvent {

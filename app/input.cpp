@@ -59,7 +59,7 @@ Outcome dispatch_mouse(const MouseEvent& mouse, View& view, ScreenMap& map) {
       return continue_drag(map, view, mouse.column, mouse.row) ? Outcome::Redraw : Outcome::Nothing;
     case MouseKind::Release:
       // Terminals report some releases without the button; a drag only ends with the left one.
-      if (mouse.button == MouseButton::Middle || mouse.button == MouseButton::Right) {
+      if (!left && mouse.button != MouseButton::None) {
         return Outcome::Nothing;
       }
       if (map.drag != DRAG_NONE) {

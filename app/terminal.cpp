@@ -2,20 +2,26 @@
 
 #define NCURSES_WIDECHAR 1
 #include <curses.h>
+#include <fcntl.h>
 #include <langinfo.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <term.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <deque>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/decode.h"
 
@@ -32,9 +38,10 @@ constexpr std::string_view CURSOR_SHOW = "\033[?25h";
 constexpr std::string_view ALTERNATE_ON = "\033[?1049h";
 constexpr std::string_view ALTERNATE_OFF = "\033[?1049l";
 
-constexpr int K_CTRL_UP = KEY_MAX + 1;
-constexpr int K_CTRL_DOWN = KEY_MAX + 2;
-constexpr int K_SGR_MOUSE = KEY_MAX + 3;
+using Clock = std::chrono::steady_clock;
+
+// How many input bytes one read takes at most.
+constexpr std::size_t READ_SIZE = 4096;
 
 Error os_error(std::string_view what, int code) {
   return Error(std::string(what), Error(std::strerror(code)));
@@ -70,6 +77,73 @@ bool no_color() {
   return value != nullptr && value[0] != '\0';
 }
 
+// The write end of the pipe that wakes the input wait on SIGWINCH; -1 when not watching.
+int resize_pipe_write = -1;
+
+void note_resize(int /*signal*/) {
+  const int saved = errno;
+  const char byte = 0;
+  // A full pipe already holds a wake-up, so a failed write loses nothing.
+  (void)!::write(resize_pipe_write, &byte, 1);
+  errno = saved;
+}
+
+// Turns window-size changes into a readable pipe, so that the input wait sees them as input
+// (the terminal library would only notice them when it reads the input itself).
+class ResizeWatch {
+ public:
+  ResizeWatch() {
+    std::array<int, 2> fds{-1, -1};
+    if (::pipe2(fds.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
+      return;
+    }
+    read_fd_ = fds[0];
+    resize_pipe_write = fds[1];
+    struct sigaction action {};
+    action.sa_handler = note_resize;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    installed_ = ::sigaction(SIGWINCH, &action, &previous_) == 0;
+  }
+  ResizeWatch(const ResizeWatch&) = delete;
+  ResizeWatch& operator=(const ResizeWatch&) = delete;
+  ~ResizeWatch() {
+    if (installed_) {
+      ::sigaction(SIGWINCH, &previous_, nullptr);
+    }
+    if (read_fd_ >= 0) {
+      ::close(resize_pipe_write);
+      ::close(read_fd_);
+      resize_pipe_write = -1;
+    }
+  }
+
+  [[nodiscard]] int fd() const { return read_fd_; }
+
+  // Empties the pipe; true when a size change was signalled.
+  bool take() const {
+    std::array<char, 64> buffer{};
+    bool any = false;
+    while (::read(read_fd_, buffer.data(), buffer.size()) > 0) {
+      any = true;
+    }
+    return any;
+  }
+
+ private:
+  int read_fd_ = -1;
+  bool installed_ = false;
+  struct sigaction previous_ {};
+};
+
+// Gives the library's screens the terminal's new size.
+void follow_terminal_size() {
+  winsize size{};
+  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
+    resize_term(size.ws_row, size.ws_col);
+  }
+}
+
 }  // namespace
 
 struct CursesTerminal::State {
@@ -82,6 +156,12 @@ struct CursesTerminal::State {
   // so the program writes the switch itself.
   bool own_alternate_screen = false;
   CellBuffer shown;  // the last frame put into the screen, to skip unchanged cells
+  // Input: the raw bytes go through the decoder; the library never reads them.
+  InputDecoder decoder;
+  Clock::time_point last_input;  // when the decoder was last fed, for its time-out
+  std::vector<Event> decoded;
+  std::deque<Event> events;  // decoded and not yet handed out
+  std::unique_ptr<ResizeWatch> resize_watch;
 
   [[nodiscard]] short pair_for(Color color) const {
     return static_cast<short>(colors ? static_cast<int>(color) : 0);
@@ -121,7 +201,6 @@ Result<std::unique_ptr<CursesTerminal>> CursesTerminal::open() {
     return fail("standard input and output must be a terminal");
   }
   use_utf8_locale();
-  set_escdelay(25);
   std::unique_ptr<CursesTerminal> terminal(new CursesTerminal());
   terminal->state_ = std::make_unique<State>();
   State& state = *terminal->state_;
@@ -141,7 +220,9 @@ Result<std::unique_ptr<CursesTerminal>> CursesTerminal::open() {
   raw();
   noecho();
   nonl();
-  keypad(stdscr, TRUE);
+  keypad(stdscr, TRUE);  // for the keypad mode it writes; the keys are decoded by the program
+  typeahead(-1);         // the library must not look at the input, not even to cut a refresh short
+  state.resize_watch = std::make_unique<ResizeWatch>();
   leaveok(stdscr, TRUE);
   curs_set(0);
 
@@ -157,19 +238,6 @@ Result<std::unique_ptr<CursesTerminal>> CursesTerminal::open() {
     init_pair(static_cast<short>(Color::Yellow), COLOR_YELLOW, -1);
     init_pair(static_cast<short>(Color::Red), COLOR_RED, -1);
   }
-
-  // Arrows in both cursor-key modes, whatever the entry lists, so that a terminal that ignores
-  // the keypad mode still moves the selection.
-  define_key("\033[A", KEY_UP);
-  define_key("\033[B", KEY_DOWN);
-  define_key("\033OA", KEY_UP);
-  define_key("\033OB", KEY_DOWN);
-  define_key("\033[1;5A", K_CTRL_UP);
-  define_key("\033[1;5B", K_CTRL_DOWN);
-  // Some entries bind the SGR mouse prefix to KEY_MOUSE, which would make the library parse
-  // the report itself; the program parses it, whatever the terminal type.
-  define_key("\033[<", 0);
-  define_key("\033[<", K_SGR_MOUSE);
 
   // Flush what the library has queued (alternate screen, keypad mode, hidden cursor) before
   // the mouse modes, which are written directly.
@@ -238,57 +306,59 @@ Result<void> CursesTerminal::present(const CellBuffer& frame) {
 }
 
 Result<std::optional<Event>> CursesTerminal::poll_event(int timeout_ms) {
-  const auto read_unit = [](int timeout) -> std::optional<InputUnit> {
-    wtimeout(stdscr, timeout);
-    wint_t ch = 0;
-    const int status = wget_wch(stdscr, &ch);
-    if (status == OK) {
-      return InputUnit{InputUnit::Kind::Char, static_cast<char32_t>(ch)};
+  State& state = *state_;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  std::array<std::uint8_t, READ_SIZE> bytes{};
+  bool polled = false;  // at least once, also with no time to wait
+  while (state.events.empty()) {
+    const Clock::time_point now = Clock::now();
+    Clock::time_point until = deadline;
+    if (state.decoder.pending()) {
+      const Clock::time_point expiry =
+          state.last_input + std::chrono::milliseconds(state.decoder.timeout_ms());
+      if (now >= expiry) {
+        state.decoder.time_out(state.decoded);
+        state.events.insert(state.events.end(), state.decoded.begin(), state.decoded.end());
+        state.decoded.clear();
+        continue;
+      }
+      until = std::min(until, expiry);
     }
-    if (status != KEY_CODE_YES) {
-      return std::nullopt;
+    if (polled && now >= deadline) {
+      return std::optional<Event>{};
     }
-    switch (static_cast<int>(ch)) {
-      case KEY_UP:
-        return InputUnit{InputUnit::Kind::Up, 0};
-      case KEY_DOWN:
-        return InputUnit{InputUnit::Kind::Down, 0};
-      case K_CTRL_UP:
-        return InputUnit{InputUnit::Kind::CtrlUp, 0};
-      case K_CTRL_DOWN:
-        return InputUnit{InputUnit::Kind::CtrlDown, 0};
-      case KEY_BACKSPACE:
-        return InputUnit{InputUnit::Kind::Backspace, 0};
-      case KEY_ENTER:
-        return InputUnit{InputUnit::Kind::Enter, 0};
-      case KEY_RESIZE:
-        return InputUnit{InputUnit::Kind::Resize, 0};
-      case K_SGR_MOUSE:
-        return InputUnit{InputUnit::Kind::MousePrefix, 0};
-      case KEY_MOUSE:  // the entry's own mouse key, "ESC [ M" where it names one
-        return InputUnit{InputUnit::Kind::LegacyMousePrefix, 0};
-      default:
-        return InputUnit{InputUnit::Kind::OtherKey, 0};
+    const int wait = static_cast<int>(std::max<std::int64_t>(
+        std::chrono::ceil<std::chrono::milliseconds>(until - now).count(), 0));
+    std::array<pollfd, 2> fds{pollfd{STDIN_FILENO, POLLIN, 0},
+                              pollfd{state.resize_watch->fd(), POLLIN, 0}};
+    const int ready = ::poll(fds.data(), fds.size(), wait);
+    if (ready < 0 && errno != EINTR) {
+      return std::unexpected(os_error("reading from the terminal", errno));
     }
-  };
-
-  const std::optional<InputUnit> first = read_unit(timeout_ms);
-  if (!first) {
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    if (::poll(&input, 1, 0) > 0 && (input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+    if (ready > 0 && (fds[1].revents & POLLIN) != 0 && state.resize_watch->take()) {
+      follow_terminal_size();
+      state.full_redraw = true;  // the library's screens were resized and may have lost cells
+      return std::optional<Event>{ResizeEvent{}};
+    }
+    if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
+      const ssize_t n = ::read(STDIN_FILENO, bytes.data(), bytes.size());
+      if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) {
+        return std::unexpected(os_error("reading from the terminal", n == 0 ? EIO : errno));
+      }
+      if (n > 0) {
+        state.last_input = Clock::now();
+        state.decoder.feed(std::span(bytes.data(), static_cast<std::size_t>(n)), state.decoded);
+        state.events.insert(state.events.end(), state.decoded.begin(), state.decoded.end());
+        state.decoded.clear();
+      }
+    } else if (ready > 0 && (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
       return std::unexpected(os_error("reading from the terminal", EIO));
     }
-    return std::optional<Event>{};
+    polled = true;
   }
-  std::optional<InputUnit> unread;
-  std::optional<Event> event = decode_input(*first, read_unit, &unread);
-  if (unread) {
-    unget_wch(static_cast<wchar_t>(unread->ch));
-  }
-  if (event && std::holds_alternative<ResizeEvent>(*event)) {
-    state_->full_redraw = true;  // the library's screens were resized and may have lost cells
-  }
-  return event;
+  Event event = std::move(state.events.front());
+  state.events.pop_front();
+  return std::optional<Event>{std::move(event)};
 }
 
 Result<void> CursesTerminal::close() {

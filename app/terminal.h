@@ -28,7 +28,8 @@ class Terminal {
 
 /// The ncurses terminal on standard input and output: raw mode, the alternate screen, hidden
 /// cursor and mouse reporting (modes 1000, 1002, 1003, 1015, 1006) are set up by open() and
-/// undone, in reverse, by close().
+/// undone, in reverse, by close(). The library only draws: poll_event reads the input bytes
+/// itself and decodes them with InputDecoder, and learns of size changes through SIGWINCH.
 class CursesTerminal final : public Terminal {
  public:
   /// Fails with a clear message when standard input or output is not a terminal or the

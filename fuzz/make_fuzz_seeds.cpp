@@ -128,6 +128,40 @@ int write_layout_seeds(const std::string& dir) {
   return 0;
 }
 
+// Terminal input as input_fuzz reads it: chunks led by a byte holding the chunk's length, with
+// the top bit set for a time-out before the chunk. Each seed is a few typical inputs.
+int write_input_seeds(const std::string& dir) {
+  struct Chunk {
+    bool time_out_first;
+    std::string_view bytes;
+  };
+  const std::vector<std::vector<Chunk>> seeds{
+      {{false, "talo\x7f\x7fo"}, {false, "\r\t\x06\x0c\x03"}, {false, "\x1b"}, {true, "x"}},
+      {{false, "\x1b[A\x1b[B\x1bOA\x1bOB\x1b[1;5A\x1b[1;2B\x1b[1;16A"},
+       {false, "\x1b\x1b[A\x1b[a\x1bOb\x1bOM\x1b[15~\x1bOP"}},
+      {{false, "\x1b[<0;10;5M\x1b[<32;12;5M\x1b[<0;12;5m\x1b[<35;15;6M"},
+       {false, "\x1b[<64;10;5M\x1b[<65;10;5M\x1b[<128;2;3M\x1b[<131;2;3m"}},
+      {{false, "\x1b[M \x2a\x25\x1b[M#\x2a\x25\x1b[Ma!!\x1b[M\xa0\x22\x23"}},
+      {{false, "h\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80"},
+       {false, "ab\xc3"},
+       {false, "\x1b"},
+       {true, "\xed\xa0\x80\xf4\x90\xe0\x80"}},
+      {{false, "\x1b[<0;1"}, {true, "\x1b\x1b"}, {true, "\x1b[1;"}, {true, "\x1b["}},
+  };
+  for (std::size_t i = 0; i < seeds.size(); ++i) {
+    Bytes8 bytes;
+    for (const Chunk& chunk : seeds[i]) {
+      bytes.push_back(
+          static_cast<std::uint8_t>(chunk.bytes.size() | (chunk.time_out_first ? 0x80U : 0U)));
+      bytes.insert(bytes.end(), chunk.bytes.begin(), chunk.bytes.end());
+    }
+    if (!write_file(dir + "/input_" + std::to_string(i) + ".bin", bytes)) {
+      return 1;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -141,6 +175,9 @@ int main(int argc, char** argv) {
   }
   if (target == "layout_fuzz") {
     return write_layout_seeds(argv[2]);
+  }
+  if (target == "input_fuzz") {
+    return write_input_seeds(argv[2]);
   }
   if (target == "gloss_fuzz" || target == "multi_fuzz") {
     const bool ok = target == "gloss_fuzz" ? pnt::fuzzing::write_gloss_seeds(argv[2])

@@ -1,182 +1,265 @@
-// Decoding of terminal input: characters, control keys, Esc against Alt, escape sequences and
-// SGR mouse reports.
+// Decoding of raw terminal input: characters, control keys, Esc against Alt, escape sequences,
+// both mouse report formats, invalid UTF-8 and time-outs.
 #include "app/decode.h"
 
 #include <gtest/gtest.h>
 
-#include <deque>
+#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
-
-#include "base/utf8.h"
 
 namespace pnt {
 namespace {
 
-using Kind = InputUnit::Kind;
+using Events = std::vector<Event>;
+using MK = MouseKind;
+using MB = MouseButton;
 
-// Units as the terminal library delivers them: the key sequences it knows arrive as one
-// named unit, everything else as characters. `pending` records what was left unread.
-struct Script {
-  std::deque<InputUnit> units;
-  std::vector<int> timeouts;
-
-  NextUnit next() {
-    return [this](int timeout) -> std::optional<InputUnit> {
-      timeouts.push_back(timeout);
-      if (units.empty()) {
-        return std::nullopt;
-      }
-      InputUnit unit = units.front();
-      units.pop_front();
-      return unit;
-    };
+std::string describe(const Event& event) {
+  std::ostringstream out;
+  if (const auto* key = std::get_if<KeyEvent>(&event)) {
+    out << "key " << static_cast<int>(key->key) << " U+" << std::hex
+        << static_cast<std::uint32_t>(key->ch) << std::dec << (key->ctrl ? " ctrl" : "")
+        << (key->alt ? " alt" : "") << (key->shift ? " shift" : "");
+  } else if (const auto* mouse = std::get_if<MouseEvent>(&event)) {
+    out << "mouse " << static_cast<int>(mouse->kind) << " button "
+        << static_cast<int>(mouse->button) << " at " << mouse->column << "," << mouse->row
+        << " mods " << static_cast<int>(mouse->modifiers);
+  } else {
+    out << "other event " << event.index();
   }
-};
+  return out.str();
+}
 
-InputUnit ch(char32_t c) { return {Kind::Char, c}; }
-InputUnit key(Kind kind) { return {kind, 0}; }
-
-std::deque<InputUnit> chars(std::string_view text) {
-  std::deque<InputUnit> out;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    out.push_back(ch(decode_utf8(text, pos)));
+std::string describe(const Events& events) {
+  std::string out;
+  for (const Event& event : events) {
+    out += describe(event) + "; ";
   }
   return out;
 }
 
-std::optional<Event> decode(std::deque<InputUnit> units, Script* keep = nullptr) {
-  Script local;
-  Script& script = keep != nullptr ? *keep : local;
-  script.units = std::move(units);
-  const InputUnit first = script.units.front();
-  script.units.pop_front();
-  return decode_input(first, script.next());
+// Feeds each chunk in turn, with a time-out after every chunk but the last; the events so far.
+Events feed(InputDecoder& decoder, const std::vector<std::string_view>& chunks) {
+  Events out;
+  std::size_t left = chunks.size();
+  for (const std::string_view chunk : chunks) {
+    decoder.feed(std::span(reinterpret_cast<const std::uint8_t*>(chunk.data()), chunk.size()), out);
+    if (--left > 0) {
+      decoder.time_out(out);
+    }
+  }
+  return out;
 }
 
-Event press(Key k, char32_t c = 0, bool ctrl = false, bool alt = false) {
-  return KeyEvent{.key = k, .ch = c, .ctrl = ctrl, .alt = alt};
+// All events of the bytes, the held ones finished by a time-out.
+Events decode(std::string_view bytes) {
+  InputDecoder decoder;
+  Events out = feed(decoder, {bytes});
+  decoder.time_out(out);
+  return out;
 }
 
-TEST(DecodeInput, KeysAndCharacters) {
+Event press(Key k, char32_t c = 0, bool ctrl = false, bool alt = false, bool shift = false) {
+  return KeyEvent{.key = k, .ch = c, .ctrl = ctrl, .alt = alt, .shift = shift};
+}
+
+Event mouse(MK kind, MB button, std::uint16_t column, std::uint16_t row, std::uint8_t mods = 0) {
+  return MouseEvent{kind, button, column, row, mods};
+}
+
+TEST(InputDecoder, KeysAndCharacters) {
   struct Case {
-    std::deque<InputUnit> units;
+    std::string_view bytes;
     Event expected;
   };
   const std::vector<Case> cases{
-      {chars("a"), press(Key::Char, U'a')},
-      {chars("ä"), press(Key::Char, U'ä')},
-      {chars("F"), press(Key::Char, U'F')},
-      {{ch(6)}, press(Key::Char, U'f', true)},
-      {{ch(12)}, press(Key::Char, U'l', true)},
-      {{ch(3)}, press(Key::Char, U'c', true)},
-      {{ch(13)}, press(Key::Enter)},
-      {{ch(10)}, press(Key::Enter)},
-      {{key(Kind::Enter)}, press(Key::Enter)},
-      {{ch(9)}, press(Key::Tab)},
-      {{ch(127)}, press(Key::Backspace)},
-      {{ch(8)}, press(Key::Backspace)},
-      {{key(Kind::Backspace)}, press(Key::Backspace)},
-      {{key(Kind::Up)}, press(Key::Up)},
-      {{key(Kind::Down)}, press(Key::Down)},
-      {{key(Kind::CtrlUp)}, press(Key::Up, 0, true)},
-      {{key(Kind::CtrlDown)}, press(Key::Down, 0, true)},
-      {{key(Kind::OtherKey)}, press(Key::Other)},
-      {{ch(0x85)}, press(Key::Other)},
-      {{key(Kind::Resize)}, ResizeEvent{}},
+      {"a", press(Key::Char, U'a')},
+      {"ä", press(Key::Char, U'ä')},
+      {"F", press(Key::Char, U'F')},
+      {"\x06", press(Key::Char, U'f', true)},
+      {"\x0c", press(Key::Char, U'l', true)},
+      {"\x03", press(Key::Char, U'c', true)},
+      {"\r", press(Key::Enter)},
+      {"\n", press(Key::Enter)},
+      {"\x1bOM", press(Key::Enter)},  // the keypad's Enter
+      {"\t", press(Key::Tab)},
+      {"\x7f", press(Key::Backspace)},
+      {"\x08", press(Key::Backspace)},
+      {"\x1b[A", press(Key::Up)},
+      {"\x1b[B", press(Key::Down)},
+      {"\x1b[1;5A", press(Key::Up, 0, true)},
+      {"\x1b[1;5B", press(Key::Down, 0, true)},
+      {"\x1b[15~", press(Key::Other)},
+      {"\xc2\x85", press(Key::Other)},  // a C1 control character
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(decode(c.units), c.expected) << "first unit " << static_cast<int>(c.units[0].ch);
+    EXPECT_EQ(describe(decode(c.bytes)), describe(Events{c.expected})) << c.bytes;
   }
 }
 
-TEST(DecodeInput, LoneEscIsEscAfterAZeroTimeoutPeek) {
-  Script script;
-  EXPECT_EQ(decode({ch(27)}, &script), press(Key::Esc));
-  EXPECT_EQ(script.timeouts, std::vector<int>{0});
+TEST(InputDecoder, LoneEscIsEscAfterTheTimeout) {
+  InputDecoder decoder;
+  Events out = feed(decoder, {"\x1b"});
+  EXPECT_TRUE(out.empty());
+  EXPECT_TRUE(decoder.pending());
+  EXPECT_EQ(decoder.timeout_ms(), InputDecoder::ESC_TIMEOUT_MS);
+  decoder.time_out(out);
+  EXPECT_EQ(out, Events{press(Key::Esc)});
+  EXPECT_FALSE(decoder.pending());
 }
 
-TEST(DecodeInput, EscFollowedAtOnceByAKeyIsAlt) {
-  EXPECT_EQ(decode({ch(27), ch(U'x')}), press(Key::Char, U'x', false, true));
-  EXPECT_EQ(decode({ch(27), ch(6)}), press(Key::Char, U'f', true, true));
+TEST(InputDecoder, EscFollowedAtOnceByAKeyIsAlt) {
+  EXPECT_EQ(decode("\x1bx"), Events{press(Key::Char, U'x', false, true)});
+  EXPECT_EQ(decode("\x1b\x06"), Events{press(Key::Char, U'f', true, true)});
 }
 
-TEST(DecodeInput, TwoEscsAreTwoPresses) {
-  Script script;
-  script.units = {ch(27), ch(27)};
-  std::optional<InputUnit> unread;
-  const InputUnit first = script.units.front();
-  script.units.pop_front();
-  EXPECT_EQ(decode_input(first, script.next(), &unread), press(Key::Esc));
-  EXPECT_EQ(unread, ch(27));
+TEST(InputDecoder, TwoEscsAreTwoPresses) {
+  InputDecoder decoder;
+  Events out = feed(decoder, {"\x1b\x1b"});
+  EXPECT_TRUE(out.empty());
+  decoder.time_out(out);
+  EXPECT_EQ(out, (Events{press(Key::Esc), press(Key::Esc)}));
 }
 
-TEST(DecodeInput, UnknownEscapeSequencesAreSwallowedWhole) {
-  Script script;
-  EXPECT_EQ(decode(chars("\x1b[1;5Cz"), &script), press(Key::Other));
-  ASSERT_EQ(script.units.size(), 1u);  // "z" is the next key, not part of the sequence
-  EXPECT_EQ(script.units.front(), ch(U'z'));
-  EXPECT_EQ(decode(chars("\x1bOPz"), &script), press(Key::Other));
-  EXPECT_EQ(script.units.size(), 1u);
+TEST(InputDecoder, UnknownEscapeSequencesAreSwallowedWhole) {
+  EXPECT_EQ(decode("\x1b[1;5Cz"), (Events{press(Key::Other), press(Key::Char, U'z')}));
+  EXPECT_EQ(decode("\x1bOPz"), (Events{press(Key::Other), press(Key::Char, U'z')}));
 }
 
-TEST(DecodeInput, SgrMouseReports) {
+TEST(InputDecoder, SgrMouseReports) {
   struct Case {
     std::string body;
-    std::optional<MouseEvent> expected;
+    std::optional<Event> expected;
   };
-  using MK = MouseKind;
-  using MB = MouseButton;
   const std::vector<Case> cases{
-      {"0;10;5M", MouseEvent{MK::Press, MB::Left, 9, 4, 0}},
-      {"0;10;5m", MouseEvent{MK::Release, MB::Left, 9, 4, 0}},
-      {"2;1;1M", MouseEvent{MK::Press, MB::Right, 0, 0, 0}},
-      {"1;1;1M", MouseEvent{MK::Press, MB::Middle, 0, 0, 0}},
-      {"32;12;5M", MouseEvent{MK::Drag, MB::Left, 11, 4, 0}},
-      {"35;15;6M", MouseEvent{MK::Move, MB::None, 14, 5, 0}},
-      {"64;10;5M", MouseEvent{MK::WheelUp, MB::None, 9, 4, 0}},
-      {"65;10;5M", MouseEvent{MK::WheelDown, MB::None, 9, 4, 0}},
-      {"66;10;5M", MouseEvent{MK::WheelLeft, MB::None, 9, 4, 0}},
-      {"67;10;5M", MouseEvent{MK::WheelRight, MB::None, 9, 4, 0}},
-      {"16;3;4M", MouseEvent{MK::Press, MB::Left, 2, 3, 16}},
-      {"0;70000;2M", MouseEvent{MK::Press, MB::Left, 65535, 1, 0}},
+      {"0;10;5M", mouse(MK::Press, MB::Left, 9, 4)},
+      {"0;10;5m", mouse(MK::Release, MB::Left, 9, 4)},
+      {"2;1;1M", mouse(MK::Press, MB::Right, 0, 0)},
+      {"1;1;1M", mouse(MK::Press, MB::Middle, 0, 0)},
+      {"32;12;5M", mouse(MK::Drag, MB::Left, 11, 4)},
+      {"35;15;6M", mouse(MK::Move, MB::None, 14, 5)},
+      {"64;10;5M", mouse(MK::WheelUp, MB::None, 9, 4)},
+      {"65;10;5M", mouse(MK::WheelDown, MB::None, 9, 4)},
+      {"66;10;5M", mouse(MK::WheelLeft, MB::None, 9, 4)},
+      {"67;10;5M", mouse(MK::WheelRight, MB::None, 9, 4)},
+      {"16;3;4M", mouse(MK::Press, MB::Left, 2, 3, 16)},
+      {"0;70000;2M", mouse(MK::Press, MB::Left, 65535, 1)},
       {"0;10M", std::nullopt},
       {"0;;5M", std::nullopt},
       {"0;1;2;3M", std::nullopt},
       {"a;1;2M", std::nullopt},
   };
   for (const Case& c : cases) {
-    std::deque<InputUnit> units = chars(c.body);
-    units.push_front(key(Kind::MousePrefix));
-    const std::optional<Event> event = decode(units);
-    if (!c.expected) {
-      EXPECT_FALSE(event.has_value()) << c.body;
-      continue;
-    }
-    ASSERT_TRUE(event.has_value()) << c.body;
-    EXPECT_EQ(*event, Event{*c.expected}) << c.body;
+    const Events expected = c.expected ? Events{*c.expected} : Events{};
+    EXPECT_EQ(describe(decode("\x1b[<" + c.body)), describe(expected)) << c.body;
   }
 }
 
-TEST(DecodeInput, LegacyMouseReports) {
-  const auto legacy = [](char32_t b, char32_t x, char32_t y) {
-    return decode({key(Kind::LegacyMousePrefix), ch(b), ch(x), ch(y)});
+TEST(InputDecoder, LegacyMouseReports) {
+  const auto legacy = [](char b, char x, char y) {
+    return decode(std::string("\x1b[M") + b + x + y);
   };
-  EXPECT_EQ(legacy(32, 33 + 9, 33 + 4),
-            Event{(MouseEvent{MouseKind::Press, MouseButton::Left, 9, 4, 0})});
-  EXPECT_EQ(legacy(35, 34, 34),
-            Event{(MouseEvent{MouseKind::Release, MouseButton::None, 1, 1, 0})});
-  EXPECT_EQ(legacy(96 + 1, 40, 40),
-            Event{(MouseEvent{MouseKind::WheelDown, MouseButton::None, 7, 7, 0})});
-  EXPECT_FALSE(legacy(31, 40, 40).has_value());
-  EXPECT_FALSE(decode({key(Kind::LegacyMousePrefix), ch(32)}).has_value());
+  EXPECT_EQ(legacy(32, 33 + 9, 33 + 4), Events{mouse(MK::Press, MB::Left, 9, 4)});
+  EXPECT_EQ(legacy(35, 34, 34), Events{mouse(MK::Release, MB::None, 1, 1)});
+  EXPECT_EQ(legacy(96 + 1, 40, 40), Events{mouse(MK::WheelDown, MB::None, 7, 7)});
+  EXPECT_EQ(legacy(31, 40, 40), Events{});
+  EXPECT_EQ(decode("\x1b[M "), Events{});
 }
 
-TEST(DecodeInput, TruncatedMouseReportGivesNoEvent) {
-  Script script;
-  EXPECT_FALSE(decode({key(Kind::MousePrefix), ch(U'0'), ch(U';')}, &script).has_value());
-  EXPECT_EQ(script.timeouts.back(), REPORT_TIMEOUT_MS);
+TEST(InputDecoder, TruncatedMouseReportGivesNoEvent) {
+  InputDecoder decoder;
+  Events out = feed(decoder, {"\x1b[<0;"});
+  EXPECT_EQ(decoder.timeout_ms(), InputDecoder::SEQUENCE_TIMEOUT_MS);
+  decoder.time_out(out);
+  EXPECT_EQ(out, Events{});
+}
+
+// Chunks are fed with a time-out between them; `held` are the events still waiting for a
+// final time-out after the last chunk.
+TEST(InputDecoder, FormsModifiersButtonsInvalidUtf8AndTimeouts) {
+  struct Case {
+    std::vector<std::string_view> chunks;
+    Events fed;
+    Events held;
+  };
+  const Event up = press(Key::Up);
+  const Event down = press(Key::Down);
+  const Event esc = press(Key::Esc);
+  const Event bad = press(Key::Char, U'\uFFFD');
+  const auto ch = [](char32_t c) { return press(Key::Char, c); };
+  const std::vector<Case> cases{
+      // Up and Down in every form, with and without modifiers.
+      {{"\x1bOA\x1bOB"}, {up, down}, {}},
+      {{"\x1b[1;2A"}, {press(Key::Up, 0, false, false, true)}, {}},
+      {{"\x1b[1;3B"}, {press(Key::Down, 0, false, true)}, {}},
+      {{"\x1b[1;9A"}, {press(Key::Up, 0, false, true)}, {}},  // Meta
+      {{"\x1b[1;8A"}, {press(Key::Up, 0, true, true, true)}, {}},
+      {{"\x1b[1;16B"}, {press(Key::Down, 0, true, true, true)}, {}},
+      {{"\x1b[1;17A\x1b[1;1A\x1b[2;5A\x1b[1;05"},
+       {press(Key::Other), press(Key::Other), press(Key::Other)},
+       {press(Key::Other)}},
+      {{"\x1b\x1b[A"}, {press(Key::Up, 0, false, true)}, {}},
+      {{"\x1b\x1bOB"}, {press(Key::Down, 0, false, true)}, {}},
+      {{"\x1b\x1b[1;5A"}, {press(Key::Up, 0, true, true)}, {}},
+      {{"\x1b[a\x1b[b"},
+       {press(Key::Up, 0, false, false, true), press(Key::Down, 0, false, false, true)},
+       {}},
+      {{"\x1bOa\x1bOb"}, {press(Key::Up, 0, true), press(Key::Down, 0, true)}, {}},
+      // A sequence cut by the time-out is swallowed; Esc Esc before a report is a press.
+      {{"\x1b[1;", "x"}, {press(Key::Other), ch(U'x')}, {}},
+      {{"\x1b\x1b", "x"}, {esc, esc, ch(U'x')}, {}},
+      {{"\x1b", "\x1b[A"}, {esc, up}, {}},
+      {{"\x1b\x1b\x1b[B"}, {esc, press(Key::Down, 0, false, true)}, {}},
+      {{"\x1b\x1b[<0;1;1M"}, {esc, mouse(MK::Press, MB::Left, 0, 0)}, {}},
+      {{"\x1b[", "A"}, {press(Key::Other), ch(U'A')}, {}},
+      // A control byte ends a sequence early and counts on its own.
+      {{"\x1b[1\r"}, {press(Key::Other), press(Key::Enter)}, {}},
+      {{"\x1b[<0;1\x1b[A"}, {up}, {}},
+      // An over-long sequence is dropped up to its final byte.
+      {{std::string_view("\x1b[11111111111111111111111111111111111111111111111Az")},
+       {press(Key::Other), ch(U'z')},
+       {}},
+      // Extra buttons, their drags and releases, in both formats.
+      {{"\x1b[<128;2;3M\x1b[<160;2;3M\x1b[<131;2;3m"},
+       {mouse(MK::Press, MB::Other, 1, 2), mouse(MK::Drag, MB::Other, 1, 2),
+        mouse(MK::Release, MB::Other, 1, 2)},
+       {}},
+      {{"\x1b[M\xa0\x22\x23\x1b[M\xc1\x22\x23"},
+       {mouse(MK::Press, MB::Other, 1, 2), mouse(MK::Drag, MB::Other, 1, 2)},
+       {}},
+      {{"\x1b[M\xff\xff\xff"}, {mouse(MK::Press, MB::Other, 222, 222, 28)}, {}},
+      // Invalid UTF-8: one U+FFFD per sequence, never taking the byte after it.
+      {{"ab\xc3\x1b"}, {ch(U'a'), ch(U'b'), bad}, {esc}},
+      {{"\xc3", "\xa4"}, {bad, bad}, {}},
+      {{"\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80"}, {ch(U'ä'), ch(U'€'), ch(U'\U0001F600')}, {}},
+      {{"\xe2\x82"}, {}, {bad}},
+      {{"\x80\xbf\xc0\xaf\xf5"}, {bad, bad, bad, bad, bad}, {}},
+      {{"\xed\xa0\x80"}, {bad, bad, bad}, {}},           // a surrogate
+      {{"\xf4\x90\x80\x80"}, {bad, bad, bad, bad}, {}},  // past U+10FFFF
+      {{"\xe0\x80x"}, {bad, bad, ch(U'x')}, {}},         // overlong
+      {{"\xf0\x9f\x98x"}, {bad, ch(U'x')}, {}},
+      {{"\x1b\xc3\xa4"}, {press(Key::Char, U'ä', false, true)}, {}},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    InputDecoder decoder;
+    const Events fed = feed(decoder, cases[i].chunks);
+    EXPECT_EQ(describe(fed), describe(cases[i].fed)) << "case " << i;
+    Events held;
+    decoder.time_out(held);
+    EXPECT_EQ(describe(held), describe(cases[i].held)) << "case " << i;
+    EXPECT_FALSE(decoder.pending()) << "case " << i;
+  }
+}
+
+TEST(InputDecoder, HoldsNoMoreThanItsBound) {
+  InputDecoder decoder;
+  const std::string report = "\x1b[<" + std::string(10'000, '1');
+  EXPECT_EQ(feed(decoder, {report}), Events{});
+  EXPECT_LT(decoder.held(), InputDecoder::MAX_PENDING);
+  const Events out = feed(decoder, {";1;1Mq"});
+  EXPECT_EQ(out, Events{press(Key::Char, U'q')});
 }
 
 }  // namespace

@@ -46,6 +46,11 @@ TEST(MapKey, Table) {
       {press(Key::Down), false, false, MoveSelection{1}},
       {press(Key::Up, 0, true), false, false, ScrollEntry{-1}},
       {press(Key::Down, 0, true), false, false, ScrollEntry{1}},
+      // Shift, Alt and Meta leave Up and Down plain; Ctrl with any of them scrolls.
+      {KeyEvent{.key = Key::Up, .shift = true}, false, false, MoveSelection{-1}},
+      {KeyEvent{.key = Key::Down, .alt = true}, false, false, MoveSelection{1}},
+      {KeyEvent{.key = Key::Up, .ctrl = true, .alt = true, .shift = true}, false, false,
+       ScrollEntry{-1}},
       {press(Key::Other), false, false, std::nullopt},
       {KeyEvent{.key = Key::Char, .ch = U'a', .kind = KeyKind::Release}, false, false,
        std::nullopt},
@@ -168,7 +173,9 @@ TEST(Dispatch, WheelScrollsAndOtherMouseEventsAreIgnored) {
                                     MouseEvent{MouseKind::Press, MouseButton::Right, 5, 5, 0},
                                     MouseEvent{MouseKind::Drag, MouseButton::Middle, 5, 5, 0},
                                     MouseEvent{MouseKind::WheelLeft, MouseButton::None, 5, 5, 0},
-                                    MouseEvent{MouseKind::Release, MouseButton::Left, 5, 5, 0}}) {
+                                    MouseEvent{MouseKind::Release, MouseButton::Left, 5, 5, 0},
+                                    MouseEvent{MouseKind::Press, MouseButton::Other, 5, 5, 0},
+                                    MouseEvent{MouseKind::Drag, MouseButton::Other, 5, 5, 0}}) {
     EXPECT_EQ(dispatch(ignored, view, screen.map), Outcome::Nothing);
   }
   EXPECT_EQ(dispatch(FocusEvent{true}, view, screen.map), Outcome::Nothing);
@@ -186,6 +193,14 @@ TEST(Drag, SeparatorPressStartsADragThatFollowsThePointer) {
   EXPECT_EQ(dispatch(MouseEvent{MouseKind::Drag, MouseButton::Left, 39, 12, 0}, view, map),
             Outcome::Redraw);
   EXPECT_EQ(view.layout.left_pct, 50);  // (39 + 1) * 100 / 80
+  // Other buttons neither start, move nor end a drag.
+  for (const MouseButton button : {MouseButton::Other, MouseButton::Right}) {
+    for (const MouseKind kind : {MouseKind::Press, MouseKind::Drag, MouseKind::Release}) {
+      EXPECT_EQ(dispatch(MouseEvent{kind, button, 45, 3, 0}, view, map), Outcome::Nothing);
+    }
+  }
+  EXPECT_EQ(map.drag, DRAG_VERTICAL);
+  EXPECT_EQ(view.layout.left_pct, 50);
   map.drag = DRAG_NONE;
   EXPECT_TRUE(begin_drag(map, view, 5, 9));  // the matches list's bottom border
   EXPECT_EQ(map.drag, DRAG_HORIZONTAL);
