@@ -13,6 +13,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "base/fd.h"
 #include "base/utf8.h"
 #include "core/layout_internal.h"
 
@@ -112,20 +113,6 @@ class Fd {
  private:
   int fd_;
 };
-
-bool write_all(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = ::write(fd, text.data(), text.size());
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return false;
-    }
-    text.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
 
 // Writes through a symbolic link instead of replacing the link with a plain file.
 fs::path resolve_target(const fs::path& path) {
