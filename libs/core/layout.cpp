@@ -282,11 +282,10 @@ LayoutConfig parse_layout(std::string_view text) {
 }
 
 std::string format_layout(const LayoutConfig& layout) {
-  std::string text = "# pohjantuulikko layout, written automatically. Safe to delete.\n";
-  // Appended piece by piece: g++ 12 -O3 warns falsely (-Wrestrict) on "literal" + std::string.
-  text.append("left_pct = ").append(std::to_string(clamp_pct(layout.left_pct))).append("\n");
-  text.append("matches_pct = ").append(std::to_string(clamp_pct(layout.matches_pct))).append("\n");
-  return text;
+  return "# pohjantuulikko layout, written automatically. Safe to delete.\n"
+         "left_pct = " +
+         std::to_string(clamp_pct(layout.left_pct)) +
+         "\nmatches_pct = " + std::to_string(clamp_pct(layout.matches_pct)) + "\n";
 }
 
 std::optional<fs::path> layout_path_beside_executable() {
