@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "base/utf8.h"
+#include "core/text.h"
 
 namespace pnt {
 namespace {

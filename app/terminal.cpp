@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/decode.h"
+#include "base/fd.h"
 
 // <term.h> defines capability names as macros; none of them is used below by name.
 #undef lines
@@ -50,15 +51,8 @@ Error os_error(std::string_view what, int code) {
 // Writes straight to the descriptor, so that these bytes cannot overtake or trail what the
 // library has buffered.
 Result<void> write_all(std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return std::unexpected(os_error("writing to the terminal", errno));
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
+  if (!pnt::write_all(STDOUT_FILENO, bytes)) {
+    return std::unexpected(os_error("writing to the terminal", errno));
   }
   return {};
 }

@@ -221,10 +221,12 @@ void report_figures() {
       std::fputs(pnt::format_report(dictionary.error()).c_str(), stderr);
       return;
     }
+    // Opening checked the header and that the record area has the size it declares.
+    const pnt::Result<pnt::GlossHeader> header = pnt::parse_gloss_header(d.glosses_bin->bytes());
     std::printf("data set: %llu headwords, %llu forms, record area %zu bytes\n",
                 static_cast<unsigned long long>(dictionary->lexicon.headword_count()),
                 static_cast<unsigned long long>(dictionary->morphology.form_count()),
-                dictionary->lexicon.store().payload().size());
+                header ? std::size_t{header->raw_size} : std::size_t{0});
     std::printf("resident after opening: %.1f MiB (%.1f MiB before; target <= 40 MiB)\n",
                 vm_rss_mib(), rss_before);
   }

@@ -1,4 +1,4 @@
-// Bounds-checked reading of little-endian integers from untrusted byte views.
+// Bounds-checked reading of little-endian integers from untrusted byte views, and their writing.
 #pragma once
 
 #include <cstddef>
@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace pnt {
 
@@ -30,6 +31,13 @@ using Bytes = std::span<const std::uint8_t>;
     value = (value << 8) | bytes[offset + i];
   }
   return value;
+}
+
+/// Appends the low `width` bytes (0 to 8) of `value` to `out`, least significant first.
+inline void append_uint_le(std::vector<std::uint8_t>& out, std::uint64_t value, std::size_t width) {
+  for (std::size_t i = 0; i < width; ++i) {
+    out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  }
 }
 
 /// A cursor over a byte view: every read checks the bounds first and returns nothing when the

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "base/utf8.h"
-#include "core/expand.h"
+#include "core/text.h"
 
 namespace pnt {
 namespace {
@@ -66,14 +66,6 @@ bool is_word(std::string_view query) {
     return byte <= 0x20U || byte == 0x7FU;
   });
   return plain && is_utf8(query);
-}
-
-std::string lower_first(std::string_view text) {
-  std::size_t first = 0;
-  (void)decode_utf8(text, first);
-  std::string out = to_lower(text.substr(0, first));
-  out.append(text.substr(first));
-  return out;
 }
 
 // The text the parts are read from: fully lower-cased when no letter is lower-case (a word

@@ -42,13 +42,6 @@ struct Link {
   friend bool operator==(const Link&, const Link&) = default;
 };
 
-/// A whitespace-separated token with its byte span.
-struct Token {
-  std::size_t start = 0;
-  std::size_t end = 0;
-  std::string_view text;
-};
-
 /// Read access to the dictionary for the expansion functions.
 struct ExpandContext {
   const Lexicon& lexicon;
@@ -64,18 +57,9 @@ struct Candidate {
 
 using VisitedSet = std::unordered_set<std::string>;
 
-/// Tokens of `text`, split at Unicode White_Space.
-[[nodiscard]] std::vector<Token> split_spans(std::string_view text);
-
-/// Whether `c` has the Unicode White_Space property.
-[[nodiscard]] bool is_white_space(char32_t c);
-
 /// The lookup phrase of 1 to 5 consecutive tokens: outer TRIM_CHARS stripped, full Unicode
 /// lower-casing, pieces joined by single spaces.
 [[nodiscard]] std::string make_phrase(std::span<const std::string_view> tokens);
-
-/// Full Unicode lower-casing (final sigma included).
-[[nodiscard]] std::string to_lower(std::string_view text);
 
 /// The entries a phrase can show: its own entry first, then those of its other headwords in
 /// stored order; entries without groups are kept.

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "base/fd.h"
 #include "base/utf8.h"
 #include "core/layout_internal.h"
 
@@ -112,20 +113,6 @@ class Fd {
  private:
   int fd_;
 };
-
-bool write_all(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = ::write(fd, text.data(), text.size());
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return false;
-    }
-    text.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
 
 // Writes through a symbolic link instead of replacing the link with a plain file.
 fs::path resolve_target(const fs::path& path) {
@@ -295,11 +282,10 @@ LayoutConfig parse_layout(std::string_view text) {
 }
 
 std::string format_layout(const LayoutConfig& layout) {
-  std::string text = "# pohjantuulikko layout, written automatically. Safe to delete.\n";
-  // Appended piece by piece: g++ 12 -O3 warns falsely (-Wrestrict) on "literal" + std::string.
-  text.append("left_pct = ").append(std::to_string(clamp_pct(layout.left_pct))).append("\n");
-  text.append("matches_pct = ").append(std::to_string(clamp_pct(layout.matches_pct))).append("\n");
-  return text;
+  return "# pohjantuulikko layout, written automatically. Safe to delete.\n"
+         "left_pct = " +
+         std::to_string(clamp_pct(layout.left_pct)) +
+         "\nmatches_pct = " + std::to_string(clamp_pct(layout.matches_pct)) + "\n";
 }
 
 std::optional<fs::path> layout_path_beside_executable() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/utf8.h"
+#include "core/text.h"
 
 namespace pnt {
 namespace {
@@ -196,46 +197,6 @@ A checksum shows only that your copy matches the published list, so take
 SHA256SUMS itself from the project's release page and nowhere else.
 )";
 
-bool is_white_space(char32_t c) {
-  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
-         c == 0x3000;
-}
-
-// Byte length of the leading run of white space.
-std::size_t white_space_prefix(std::string_view text) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t next = pos;
-    if (!is_white_space(decode_utf8(text, next))) {
-      break;
-    }
-    pos = next;
-  }
-  return pos;
-}
-
-// The words of a line without its indent, split at runs of white space.
-std::vector<std::string_view> split_words(std::string_view text) {
-  std::vector<std::string_view> words;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    pos += white_space_prefix(text.substr(pos));
-    const std::size_t start = pos;
-    while (pos < text.size()) {
-      std::size_t next = pos;
-      if (is_white_space(decode_utf8(text, next))) {
-        break;
-      }
-      pos = next;
-    }
-    if (pos > start) {
-      words.push_back(text.substr(start, pos - start));
-    }
-  }
-  return words;
-}
-
 void wrap_line(std::string_view line, std::size_t width, std::vector<std::string>& out) {
   const std::size_t indent_bytes = white_space_prefix(line);
   const std::string_view rest = line.substr(indent_bytes);
@@ -251,7 +212,8 @@ void wrap_line(std::string_view line, std::size_t width, std::vector<std::string
   const std::size_t iw = char_count(indent);
   std::string current(indent);
   std::size_t col = iw;
-  for (std::string_view word : split_words(rest)) {
+  for (const Token& token : split_spans(rest)) {
+    std::string_view word = token.text;
     std::size_t ww = char_count(word);
     if (col > iw) {
       if (col + 1 + ww <= width) {

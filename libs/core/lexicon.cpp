@@ -2,7 +2,6 @@
 
 #include <zstd.h>
 
-#include <cstring>
 #include <new>
 #include <utility>
 
@@ -18,24 +17,6 @@ struct DCtxDeleter {
 }
 
 }  // namespace
-
-GlossStore::GlossStore(const GlossStore& other)
-    : pos_names_(other.pos_names_),
-      pos_views_(views_of(pos_names_)),
-      payload_(new std::uint8_t[other.payload_size_]),
-      payload_size_(other.payload_size_) {
-  if (payload_size_ != 0) {
-    std::memcpy(payload_.get(), other.payload_.get(), payload_size_);
-  }
-}
-
-GlossStore& GlossStore::operator=(const GlossStore& other) {
-  if (this != &other) {
-    GlossStore copy(other);
-    *this = std::move(copy);
-  }
-  return *this;
-}
 
 Result<GlossStore> GlossStore::load(Bytes blob) {
   Result<GlossHeader> header = parse_gloss_header(blob);

@@ -33,8 +33,6 @@ class GlossStore {
 
   GlossStore(GlossStore&&) noexcept = default;
   GlossStore& operator=(GlossStore&&) noexcept = default;
-  GlossStore(const GlossStore& other);
-  GlossStore& operator=(const GlossStore& other);
   ~GlossStore() = default;
 
  private:
@@ -71,7 +69,6 @@ class Lexicon {
   [[nodiscard]] fst::Stream stream() const { return index_.stream(); }
 
   [[nodiscard]] const fst::Map& index() const { return index_; }
-  [[nodiscard]] const GlossStore& store() const { return store_; }
 
  private:
   Lexicon(fst::Map index, GlossStore store) : index_(index), store_(std::move(store)) {}

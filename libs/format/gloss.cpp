@@ -105,41 +105,39 @@ Result<void> decompress_record_area(const GlossHeader& header, std::span<std::ui
 }
 
 Result<Entry> decode_entry(Bytes record, std::span<const std::string_view> pos_names) {
-  const std::size_t len = record.size();
-  if (len == 0) {
+  ByteReader reader(record);
+  const std::optional<std::uint8_t> group_count = reader.u8();
+  if (!group_count) {
     return fail("empty buffer");
   }
-  const unsigned group_count = record[0];
-  std::size_t pos = 1;
   Entry entry;
-  entry.groups.reserve(group_count);
-  for (unsigned g = 0; g < group_count; ++g) {
-    if (len - pos < 2) {
+  entry.groups.reserve(*group_count);
+  for (unsigned g = 0; g < *group_count; ++g) {
+    const std::optional<Bytes> head = reader.take(2);
+    if (!head) {
       return fail("truncated record");
     }
-    const unsigned idx = record[pos];
-    const unsigned meaning_count = record[pos + 1];
-    pos += 2;
+    const unsigned idx = (*head)[0];
+    const unsigned meaning_count = (*head)[1];
     if (idx >= pos_names.size()) {
       return fail("pos_idx " + std::to_string(idx) + " out of range");
     }
     PosGroup group;
     group.meanings.reserve(meaning_count);
     for (unsigned m = 0; m < meaning_count; ++m) {
-      const std::optional<std::uint64_t> length = read_uint_le(record, pos, 2);
+      const std::optional<std::uint16_t> length = reader.u16_le();
       if (!length) {
         return fail("truncated meaning length");
       }
-      pos += 2;
-      if (len - pos < *length) {
+      const std::optional<Bytes> bytes = reader.take(*length);
+      if (!bytes) {
         return fail("truncated meaning bytes");
       }
-      Result<std::string_view> text = check_utf8(record.subspan(pos, *length));
+      Result<std::string_view> text = check_utf8(*bytes);
       if (!text) {
         return fail("bad utf8 in meaning", std::move(text.error()));
       }
       group.meanings.emplace_back(*text);
-      pos += *length;
     }
     group.pos = std::string(pos_names[idx]);
     entry.groups.push_back(std::move(group));

@@ -17,17 +17,6 @@ namespace {
 using detail::GLOSS_MAGIC;
 using detail::GLOSS_VERSION;
 
-void put_u16(std::vector<std::uint8_t>& out, std::uint16_t value) {
-  out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void put_u32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) {
-    out.push_back(static_cast<std::uint8_t>((value >> shift) & 0xFF));
-  }
-}
-
 struct CCtxDeleter {
   void operator()(ZSTD_CCtx* ctx) const { ZSTD_freeCCtx(ctx); }
 };
@@ -54,7 +43,7 @@ Result<void> encode_entry(std::span<const RecordGroup> groups, std::vector<std::
     out.push_back(group.pos_idx);
     out.push_back(static_cast<std::uint8_t>(group.meanings.size()));
     for (const std::string& meaning : group.meanings) {
-      put_u16(out, static_cast<std::uint16_t>(meaning.size()));
+      append_uint_le(out, meaning.size(), 2);
       out.insert(out.end(), meaning.begin(), meaning.end());
     }
   }
@@ -70,7 +59,7 @@ Result<std::vector<std::uint8_t>> write_glosses_bin(std::span<const std::string>
     return fail("record area too large: " + std::to_string(record_area.size()) + " bytes");
   }
   std::vector<std::uint8_t> out;
-  put_u32(out, GLOSS_MAGIC);
+  append_uint_le(out, GLOSS_MAGIC, 4);
   out.push_back(GLOSS_VERSION);
   out.push_back(static_cast<std::uint8_t>(pos_names.size()));
   for (const std::string& name : pos_names) {
@@ -80,7 +69,7 @@ Result<std::vector<std::uint8_t>> write_glosses_bin(std::span<const std::string>
     out.push_back(static_cast<std::uint8_t>(name.size()));
     out.insert(out.end(), name.begin(), name.end());
   }
-  put_u32(out, static_cast<std::uint32_t>(record_area.size()));
+  append_uint_le(out, record_area.size(), 4);
 
   std::unique_ptr<ZSTD_CCtx, CCtxDeleter> ctx(ZSTD_createCCtx());
   if (!ctx) {
@@ -109,7 +98,7 @@ Result<std::vector<std::uint8_t>> write_glosses_bin(std::span<const std::string>
   if (written > std::numeric_limits<std::uint32_t>::max()) {
     return fail("compressed record area too large");
   }
-  put_u32(out, static_cast<std::uint32_t>(written));
+  append_uint_le(out, written, 4);
   out.insert(out.end(), frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(written));
   return out;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -14,40 +15,39 @@ constexpr std::uint32_t MULTI_MAGIC = 0x4D54'4E50;
 constexpr std::uint8_t MULTI_VERSION = 1;
 constexpr std::size_t MULTI_HEADER_SIZE = 9;
 
-void put_u32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) {
-    out.push_back(static_cast<std::uint8_t>((value >> shift) & 0xFF));
-  }
-}
-
 }  // namespace
 
 Result<MultiTable> parse_multi(Bytes blob) {
-  if (blob.size() < MULTI_HEADER_SIZE) {
+  ByteReader reader(blob);
+  const std::optional<std::uint32_t> magic = reader.u32_le();
+  const std::optional<std::uint8_t> version = reader.u8();
+  const std::optional<std::uint32_t> count = reader.u32_le();
+  // All three reads succeed only when the cursor moved the whole header, so a short header is
+  // reported as such whatever its first bytes hold.
+  if (!magic || !version || !count) {
     return fail("truncated multi header");
   }
-  if (read_uint_le(blob, 0, 4) != MULTI_MAGIC) {
+  if (*magic != MULTI_MAGIC) {
     return fail("bad multi magic");
   }
-  if (blob[4] != MULTI_VERSION) {
-    return fail("unsupported multi version " + std::to_string(blob[4]));
+  if (*version != MULTI_VERSION) {
+    return fail("unsupported multi version " + std::to_string(*version));
   }
-  const std::uint64_t count = read_uint_le(blob, 5, 4).value_or(0);
 
   MultiTable table;
-  table.body = blob.subspan(MULTI_HEADER_SIZE);
-  const std::size_t body_len = table.body.size();
+  table.body = blob.subspan(reader.position());
+  ByteReader lists(table.body);
   // Every list takes at least one byte, so a larger count cannot be honest; the walk below
   // fails for it, and reserving more would only waste memory.
-  table.offsets.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count, body_len)));
-  std::size_t off = 0;
-  for (std::uint64_t i = 0; i < count; ++i) {
-    if (off >= body_len) {
+  table.offsets.reserve(std::min<std::size_t>(*count, table.body.size()));
+  for (std::uint32_t i = 0; i < *count; ++i) {
+    const std::size_t off = lists.position();
+    const std::optional<std::uint8_t> k = lists.u8();
+    if (!k) {
       return fail("truncated multi entry header");
     }
     table.offsets.push_back(static_cast<std::uint32_t>(off));
-    off += 1 + 4 * static_cast<std::size_t>(table.body[off]);
-    if (off > body_len) {
+    if (!lists.take(4 * std::size_t{*k})) {
       return fail("truncated multi entry body");
     }
   }
@@ -97,13 +97,13 @@ Result<std::vector<std::uint8_t>> write_multi(std::span<const std::vector<EntryI
   }
   std::vector<std::uint8_t> out;
   out.reserve(size);
-  put_u32(out, MULTI_MAGIC);
+  append_uint_le(out, MULTI_MAGIC, 4);
   out.push_back(MULTI_VERSION);
-  put_u32(out, static_cast<std::uint32_t>(lists.size()));
+  append_uint_le(out, lists.size(), 4);
   for (const std::vector<EntryId>& list : lists) {
     out.push_back(static_cast<std::uint8_t>(list.size()));
     for (const EntryId id : list) {
-      put_u32(out, id);
+      append_uint_le(out, id, 4);
     }
   }
   return out;

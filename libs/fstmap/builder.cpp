@@ -42,12 +42,6 @@ unsigned packed_size(std::uint64_t n) {
   return size;
 }
 
-void put_packed(std::vector<std::uint8_t>& out, std::uint64_t value, unsigned width) {
-  for (unsigned i = 0; i < width; ++i) {
-    out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-  }
-}
-
 }  // namespace
 
 Result<void> VectorSink::write(Bytes bytes) {
@@ -69,8 +63,8 @@ class MapBuilder::Impl {
  public:
   explicit Impl(ByteSink& sink) : sink_(sink), registry_(2 * REGISTRY_BUCKETS) {
     buffer_.reserve(FLUSH_AT + 8192);
-    put_packed(buffer_, VERSION, 8);
-    put_packed(buffer_, 0, 8);  // map type
+    append_uint_le(buffer_, VERSION, 8);
+    append_uint_le(buffer_, 0, 8);  // map type
     push_entry(false);
   }
 
@@ -294,8 +288,8 @@ void MapBuilder::Impl::write_node(const Node& node) {
       const std::uint64_t delta = delta_of(t.target);
       const unsigned delta_width = packed_size(delta);
       const unsigned output_width = t.output == 0 ? 0 : packed_size(t.output);
-      put_packed(buffer_, t.output, output_width);
-      put_packed(buffer_, delta, delta_width);
+      append_uint_le(buffer_, t.output, output_width);
+      append_uint_le(buffer_, delta, delta_width);
       buffer_.push_back(static_cast<std::uint8_t>(delta_width << 4 | output_width));
       if (common == 0) {
         buffer_.push_back(t.input);
@@ -319,14 +313,14 @@ void MapBuilder::Impl::write_node(const Node& node) {
       output_width = std::max(output_width, packed_size(t.output));
     }
     if (node.is_final) {
-      put_packed(buffer_, node.final_output, output_width);
+      append_uint_le(buffer_, node.final_output, output_width);
     }
     for (std::size_t i = count; i-- > 0;) {
-      put_packed(buffer_, node.transitions[i].output, output_width);
+      append_uint_le(buffer_, node.transitions[i].output, output_width);
     }
   }
   for (std::size_t i = count; i-- > 0;) {
-    put_packed(buffer_, delta_of(node.transitions[i].target), delta_width);
+    append_uint_le(buffer_, delta_of(node.transitions[i].target), delta_width);
   }
   for (std::size_t i = count; i-- > 0;) {
     buffer_.push_back(node.transitions[i].input);
@@ -370,13 +364,13 @@ Result<void> MapBuilder::Impl::finish() {
   freeze(0);
   depth_ = 0;
   const std::uint64_t root = compile(stack_[0].node);
-  put_packed(buffer_, count_, 8);
-  put_packed(buffer_, root, 8);
+  append_uint_le(buffer_, count_, 8);
+  append_uint_le(buffer_, root, 8);
   if (auto r = flush(); !r) {
     return r;
   }
   std::vector<std::uint8_t> checksum;
-  put_packed(checksum, mask_crc(crc_), 4);
+  append_uint_le(checksum, mask_crc(crc_), 4);
   if (auto r = sink_.write(checksum); !r) {
     failed_ = true;
     return r;

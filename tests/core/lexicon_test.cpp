@@ -134,16 +134,6 @@ TEST(GlossStoreEntryAt, YieldsNothingForEveryBadRecord) {
   EXPECT_EQ(nameless->entry_at(8), Entry{});
 }
 
-TEST(GlossStoreLoad, CopiesStayIndependentOfTheOriginal) {
-  std::optional<GlossStore> copy;
-  {
-    Result<GlossStore> store = GlossStore::load(glosses_bin({1, 0, 1, 1, 0, 'x'}, {"noun"}));
-    ASSERT_TRUE(store) << report(store);
-    copy.emplace(*store);
-  }
-  EXPECT_EQ(copy->entry_at(0), (Entry{{{"noun", {"x"}}}}));
-}
-
 TEST(LexiconOpen, IndexIsCheckedBeforeTheGlossStore) {
   const std::string fst_error = "Error: invalid fst: FST error\n";
   const std::vector<std::uint8_t> bad_bin = blob_of("PNT");

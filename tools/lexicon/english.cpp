@@ -7,7 +7,7 @@
 #include <unordered_set>
 
 #include "base/utf8.h"
-#include "core/expand.h"
+#include "core/text.h"
 #include "fstmap/builder.h"
 #include "lexicon/output.h"
 

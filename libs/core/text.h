@@ -1,0 +1,35 @@
+// Unicode text helpers shared by expansion, entry layout and document wrapping: white space,
+// token splitting and lower-casing.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pnt {
+
+/// A whitespace-separated token with its byte span.
+struct Token {
+  std::size_t start = 0;
+  std::size_t end = 0;
+  std::string_view text;
+};
+
+/// Whether `c` has the Unicode White_Space property.
+[[nodiscard]] bool is_white_space(char32_t c);
+
+/// Byte length of the leading run of White_Space characters of `text`.
+[[nodiscard]] std::size_t white_space_prefix(std::string_view text);
+
+/// Tokens of `text`, split at runs of Unicode White_Space.
+[[nodiscard]] std::vector<Token> split_spans(std::string_view text);
+
+/// Full Unicode lower-casing (final sigma included).
+[[nodiscard]] std::string to_lower(std::string_view text);
+
+/// `text` with only its first character lower-cased, by the same mappings as to_lower; the
+/// rest is copied unchanged.
+[[nodiscard]] std::string lower_first(std::string_view text);
+
+}  // namespace pnt
