@@ -1,16 +1,10 @@
 #include "core/lexicon.h"
 
-#include <zstd.h>
-
 #include <new>
 #include <utility>
 
 namespace pnt {
 namespace {
-
-struct DCtxDeleter {
-  void operator()(ZSTD_DCtx* ctx) const { ZSTD_freeDCtx(ctx); }
-};
 
 [[nodiscard]] std::vector<std::string_view> views_of(const std::vector<std::string>& names) {
   return {names.begin(), names.end()};
@@ -33,23 +27,10 @@ Result<GlossStore> GlossStore::load(Bytes blob) {
         Error("cannot allocate " + std::to_string(header->raw_size) + " bytes for the record area")
             .context("decompressing glosses.bin"));
   }
-  std::size_t got = 0;
-  {
-    const std::unique_ptr<ZSTD_DCtx, DCtxDeleter> ctx(ZSTD_createDCtx());
-    if (!ctx) {
-      return fail(Error("zstd: cannot create a decompression context")
-                      .context("decompressing glosses.bin"));
-    }
-    got = ZSTD_decompressDCtx(ctx.get(), store.payload_.get(), store.payload_size_,
-                              header->frame.data(), header->frame.size());
-  }
-  if (ZSTD_isError(got) != 0U) {
-    return fail(
-        Error(std::string("zstd: ") + ZSTD_getErrorName(got)).context("decompressing glosses.bin"));
-  }
-  if (got != header->raw_size) {
-    return fail("plain size mismatch: expected " + std::to_string(header->raw_size) + ", got " +
-                std::to_string(got));
+  if (Result<void> ok =
+          decompress_record_area(*header, {store.payload_.get(), store.payload_size_});
+      !ok) {
+    return fail(std::move(ok.error()));
   }
 
   store.pos_names_.assign(header->pos_names.begin(), header->pos_names.end());
