@@ -70,14 +70,17 @@ class Mapped {
 };
 
 struct DataSet {
-  std::unique_ptr<Mapped> inflections_fst, inflections_multi, glosses_bin, glosses_fst;
+  std::unique_ptr<Mapped> inflections_fst, inflections_multi, glosses_bin, glosses_fst, english_fst,
+      english_multi;
   std::string problem;
 
   [[nodiscard]] pnt::DataBlobs blobs() const {
     return {.inflections_fst = inflections_fst->bytes(),
             .inflections_multi = inflections_multi->bytes(),
             .glosses_bin = glosses_bin->bytes(),
-            .glosses_fst = glosses_fst->bytes()};
+            .glosses_fst = glosses_fst->bytes(),
+            .english_fst = english_fst->bytes(),
+            .english_multi = english_multi->bytes()};
   }
 };
 
@@ -90,6 +93,8 @@ DataSet& data_set() {
       s.inflections_multi = std::make_unique<Mapped>(*dir / "inflections-multi.bin");
       s.glosses_bin = std::make_unique<Mapped>(*dir / "glosses.bin");
       s.glosses_fst = std::make_unique<Mapped>(*dir / "glosses.fst");
+      s.english_fst = std::make_unique<Mapped>(*dir / "english.fst");
+      s.english_multi = std::make_unique<Mapped>(*dir / "english-multi.bin");
     }
     return s;
   }();
@@ -190,6 +195,26 @@ void BM_LexiconAndMorphologyOpen(benchmark::State& state) {
 }
 BENCHMARK(BM_LexiconAndMorphologyOpen)->Unit(benchmark::kMillisecond);
 
+// The English index's share of the start-up: the map opened in place and one walk over
+// english-multi.bin.
+void BM_EnglishOpen(benchmark::State& state) {
+  const DataSet& d = data_set();
+  if (!d.problem.empty()) {
+    state.SkipWithError(d.problem.c_str());
+    return;
+  }
+  for (auto _ : state) {
+    pnt::Result<pnt::EnglishIndex> english =
+        pnt::EnglishIndex::open(d.english_fst->bytes(), d.english_multi->bytes());
+    if (!english) {
+      state.SkipWithError(pnt::format_report(english.error()).c_str());
+      return;
+    }
+    benchmark::DoNotOptimize(english);
+  }
+}
+BENCHMARK(BM_EnglishOpen)->Unit(benchmark::kMillisecond);
+
 double vm_rss_mib() {
   std::ifstream status("/proc/self/status");
   std::string line;
@@ -221,9 +246,10 @@ void report_figures() {
       std::fputs(pnt::format_report(dictionary.error()).c_str(), stderr);
       return;
     }
-    std::printf("data set: %llu headwords, %llu forms, record area %zu bytes\n",
+    std::printf("data set: %llu headwords, %llu forms, %llu English keys, record area %zu bytes\n",
                 static_cast<unsigned long long>(dictionary->lexicon.headword_count()),
                 static_cast<unsigned long long>(dictionary->morphology.form_count()),
+                static_cast<unsigned long long>(dictionary->english.key_count()),
                 dictionary->lexicon.store().payload().size());
     std::printf("resident after opening: %.1f MiB (%.1f MiB before; target <= 40 MiB)\n",
                 vm_rss_mib(), rss_before);
