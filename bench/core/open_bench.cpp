@@ -1,5 +1,5 @@
-// Start-up cost: open_dictionary (Lexicon::open + Morphology::open) over the full-size synthetic
-// data set, beside
+// Start-up cost: open_dictionary (Lexicon, Morphology and English index) over the full-size
+// synthetic data set, beside
 // a bare one-shot decompression of the same zstd frame (the floor for opening) and the walk over
 // every headword key (the part that grows with the lexicon), and the resident memory once both
 // are open. The data files are mapped read-only, as the program's
