@@ -1,4 +1,4 @@
-// The data set compiled into the program: four constant byte blobs.
+// The data set compiled into the program: six constant byte blobs.
 #pragma once
 
 #include "core/dictionary.h"

@@ -105,6 +105,9 @@ KeyAction map_key(const KeyEvent& key, bool overlay_open) {
       if (key.ch == U'l') {
         return {false, ToggleDocuments{}};
       }
+      if (key.ch == U'e') {
+        return {false, ToggleEnglish{}};
+      }
       return {};
     case Key::Esc:
       return quit_or_close();

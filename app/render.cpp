@@ -24,6 +24,8 @@ constexpr std::string_view HIGHLIGHT_SYMBOL = "> ";
 const std::array<std::string, 2> MATCHES_TITLES{" matches (type to search, Tab to switch) ",
                                                 " matches "};
 const std::array<std::string, 1> MATCHES_TITLES_WITH_QUERY{" matches "};
+const std::array<std::string, 3> ENGLISH_TITLES{" matches: English → Finnish (ctrl+e) ",
+                                                " English → Finnish ", " English "};
 const std::array<std::string, 3> INFLECTIONS_TITLES{" inflections (type to search, Tab to switch) ",
                                                     " inflections ", " infl "};
 const std::array<std::string, 2> INFLECTIONS_TITLES_WITH_QUERY{" inflections ", " infl "};
@@ -65,7 +67,24 @@ void draw_result_list(CellBuffer& frame, Rect area, std::span<const std::string>
             focused ? std::optional<std::uint8_t>(ATTR_REVERSED) : std::nullopt);
 }
 
+// English mode: each row pairs the English key with its Finnish headword, drawn like an
+// inflections row.
+void draw_english_matches(const View& view, CellBuffer& frame, Rect area) {
+  std::vector<Line> rows;
+  rows.reserve(view.matches.size());
+  for (std::size_t i = 0; i < view.matches.size(); ++i) {
+    const std::string& key = i < view.english_keys.size() ? view.english_keys[i] : std::string();
+    rows.emplace_back(
+        std::vector<Span>{{key, PLAIN}, {"  ~> ", DARK_GRAY}, {view.matches[i].headword, CYAN}});
+  }
+  draw_result_list(frame, area, ENGLISH_TITLES, view.focus == Focus::Matches, rows, view.match_sel);
+}
+
 void draw_matches(const View& view, CellBuffer& frame, Rect area) {
+  if (view.english_mode) {
+    draw_english_matches(view, frame, area);
+    return;
+  }
   std::vector<Line> rows;
   rows.reserve(view.matches.size());
   for (const MatchRow& match : view.matches) {

@@ -64,7 +64,7 @@ Result<void> run_session(Dictionary dictionary) {
   if (!terminal) {
     return std::unexpected(std::move(terminal.error()));
   }
-  View view(std::move(dictionary.lexicon), std::move(dictionary.morphology), load_layout());
+  View view(std::move(dictionary), load_layout());
   ScreenMap map;
   Result<void> result = run_loop(**terminal, view, map);
   Result<void> closed = (*terminal)->close();

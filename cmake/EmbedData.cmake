@@ -1,4 +1,4 @@
-# Compiles the four data files into the program as constant byte arrays.
+# Compiles the six data files into the program as constant byte arrays.
 #
 #   pnt_embed_data(<library> [DATA_DIR <folder>])
 #
@@ -13,7 +13,8 @@
 include_guard(GLOBAL)
 enable_language(ASM)
 
-set(PNT_DATA_FILES inflections.fst inflections-multi.bin glosses.bin glosses.fst)
+set(PNT_DATA_FILES inflections.fst inflections-multi.bin glosses.bin glosses.fst english.fst
+    english-multi.bin)
 
 function(pnt_embed_data library)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "DATA_DIR" "")

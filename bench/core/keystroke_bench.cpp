@@ -1,7 +1,8 @@
 // The cost of one keystroke in the query box: InsertChar runs both searches, the entry
-// refresh, and the expansion and links of a newly shown entry. Real Finnish words are typed
-// letter by letter over the full-size synthetic data set, which pnt-synth writes into the
-// build folder on first run (or over the data set in the folder named by PNT_BENCH_DATA).
+// refresh, and the expansion and links of a newly shown entry. Real Finnish words (and, in
+// English mode, everyday English words) are typed letter by letter over the full-size synthetic
+// data set, which pnt-synth writes into the build folder on first run (or over the data set in the
+// folder named by PNT_BENCH_DATA).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -51,7 +53,8 @@ std::vector<std::uint8_t> read_file(const fs::path& path) {
 
 // The data set's bytes and the view over them; the bytes outlive the view.
 struct Loaded {
-  std::vector<std::uint8_t> inflections_fst, inflections_multi, glosses_bin, glosses_fst;
+  std::vector<std::uint8_t> inflections_fst, inflections_multi, glosses_bin, glosses_fst,
+      english_fst, english_multi;
   std::unique_ptr<pnt::View> view;
   std::string problem;
 };
@@ -66,17 +69,20 @@ Loaded load() {
   loaded.inflections_multi = read_file(*dir / "inflections-multi.bin");
   loaded.glosses_bin = read_file(*dir / "glosses.bin");
   loaded.glosses_fst = read_file(*dir / "glosses.fst");
+  loaded.english_fst = read_file(*dir / "english.fst");
+  loaded.english_multi = read_file(*dir / "english-multi.bin");
   pnt::Result<pnt::Dictionary> dictionary =
       pnt::open_dictionary({.inflections_fst = loaded.inflections_fst,
                             .inflections_multi = loaded.inflections_multi,
                             .glosses_bin = loaded.glosses_bin,
-                            .glosses_fst = loaded.glosses_fst});
+                            .glosses_fst = loaded.glosses_fst,
+                            .english_fst = loaded.english_fst,
+                            .english_multi = loaded.english_multi});
   if (!dictionary) {
     loaded.problem = "cannot open the data set: " + dictionary.error().message();
     return loaded;
   }
-  loaded.view = std::make_unique<pnt::View>(std::move(dictionary->lexicon),
-                                            std::move(dictionary->morphology), pnt::LayoutConfig{});
+  loaded.view = std::make_unique<pnt::View>(std::move(*dictionary), pnt::LayoutConfig{});
   return loaded;
 }
 
@@ -91,9 +97,9 @@ struct Keystroke {
   bool first;
 };
 
-std::vector<Keystroke> keystrokes() {
+std::vector<Keystroke> keystrokes(std::span<const std::string_view> words) {
   std::vector<Keystroke> out;
-  for (const std::string_view word : WORDS) {
+  for (const std::string_view word : words) {
     for (std::size_t pos = 0; pos < word.size();) {
       const bool first = pos == 0;
       out.push_back(Keystroke{pnt::decode_utf8(word, pos), first});
@@ -118,7 +124,17 @@ void report_percentiles(benchmark::State& state, const std::vector<double>& micr
   state.counters["max_us"] = percentile(micros, 1.0);
 }
 
-// One iteration is one InsertChar; the query is emptied (untimed) before each new word.
+// Everyday English words, typed in English mode.
+constexpr std::string_view ENGLISH_WORDS[] = {
+    "house",  "cat",      "forest",   "run",     "good",   "water",  "hand",   "world",
+    "person", "city",     "lake",     "work",    "mother", "father", "child",  "night",
+    "word",   "language", "heart",    "write",   "speak",  "book",   "school", "day",
+    "friend", "computer", "hospital", "quickly", "thank",  "table",  "chair",  "window",
+    "door",   "street",   "be",       "the",     "a",      "to",     "bake",   "beautiful",
+};
+
+// One iteration is one InsertChar; the query is emptied (untimed) before each new word. In
+// English mode (the benchmark's argument 1) the English index is searched instead.
 void BM_InsertChar(benchmark::State& state) {
   Loaded& loaded = data_set();
   if (!loaded.view) {
@@ -126,14 +142,20 @@ void BM_InsertChar(benchmark::State& state) {
     return;
   }
   pnt::View& view = *loaded.view;
-  const std::vector<Keystroke> keys = keystrokes();
+  const bool english = state.range(0) == 1;
+  if (view.english_mode != english) {
+    view.update(pnt::ToggleEnglish{});
+  }
+  const std::vector<Keystroke> keys = english ? keystrokes(ENGLISH_WORDS) : keystrokes(WORDS);
   std::vector<double> micros;
   micros.reserve(1 << 16);
   std::size_t i = 0;
   std::size_t shown_changes = 0;
   for (auto _ : state) {
     if (keys[i].first) {
-      view.update(pnt::SetQuery{std::string()});
+      // Not through SetQuery, which would leave English mode.
+      view.query.clear();
+      view.run_search();
     }
     const std::optional<std::string> before = view.entry_word;
     const auto start = Clock::now();
@@ -285,7 +307,12 @@ void BM_ExpandDenseEntry(benchmark::State& state) {
   state.counters["expansions"] = static_cast<double>(expansions);
 }
 
-BENCHMARK(BM_InsertChar)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_InsertChar)
+    ->ArgName("english")
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SearchMatches)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SearchInflections)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ExpandAndLink)->UseManualTime()->Unit(benchmark::kMicrosecond);

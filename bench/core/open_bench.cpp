@@ -1,5 +1,5 @@
-// Start-up cost: open_dictionary (Lexicon::open + Morphology::open) over the full-size synthetic
-// data set, beside
+// Start-up cost: open_dictionary (Lexicon, Morphology and English index) over the full-size
+// synthetic data set, beside
 // a bare one-shot decompression of the same zstd frame (the floor for opening) and the walk over
 // every headword key (the part that grows with the lexicon), and the resident memory once both
 // are open. The data files are mapped read-only, as the program's
@@ -70,14 +70,17 @@ class Mapped {
 };
 
 struct DataSet {
-  std::unique_ptr<Mapped> inflections_fst, inflections_multi, glosses_bin, glosses_fst;
+  std::unique_ptr<Mapped> inflections_fst, inflections_multi, glosses_bin, glosses_fst, english_fst,
+      english_multi;
   std::string problem;
 
   [[nodiscard]] pnt::DataBlobs blobs() const {
     return {.inflections_fst = inflections_fst->bytes(),
             .inflections_multi = inflections_multi->bytes(),
             .glosses_bin = glosses_bin->bytes(),
-            .glosses_fst = glosses_fst->bytes()};
+            .glosses_fst = glosses_fst->bytes(),
+            .english_fst = english_fst->bytes(),
+            .english_multi = english_multi->bytes()};
   }
 };
 
@@ -90,6 +93,8 @@ DataSet& data_set() {
       s.inflections_multi = std::make_unique<Mapped>(*dir / "inflections-multi.bin");
       s.glosses_bin = std::make_unique<Mapped>(*dir / "glosses.bin");
       s.glosses_fst = std::make_unique<Mapped>(*dir / "glosses.fst");
+      s.english_fst = std::make_unique<Mapped>(*dir / "english.fst");
+      s.english_multi = std::make_unique<Mapped>(*dir / "english-multi.bin");
     }
     return s;
   }();
@@ -190,6 +195,26 @@ void BM_LexiconAndMorphologyOpen(benchmark::State& state) {
 }
 BENCHMARK(BM_LexiconAndMorphologyOpen)->Unit(benchmark::kMillisecond);
 
+// The English index's share of the start-up: the map opened in place and one walk over
+// english-multi.bin.
+void BM_EnglishOpen(benchmark::State& state) {
+  const DataSet& d = data_set();
+  if (!d.problem.empty()) {
+    state.SkipWithError(d.problem.c_str());
+    return;
+  }
+  for (auto _ : state) {
+    pnt::Result<pnt::EnglishIndex> english =
+        pnt::EnglishIndex::open(d.english_fst->bytes(), d.english_multi->bytes());
+    if (!english) {
+      state.SkipWithError(pnt::format_report(english.error()).c_str());
+      return;
+    }
+    benchmark::DoNotOptimize(english);
+  }
+}
+BENCHMARK(BM_EnglishOpen)->Unit(benchmark::kMillisecond);
+
 double vm_rss_mib() {
   std::ifstream status("/proc/self/status");
   std::string line;
@@ -223,9 +248,10 @@ void report_figures() {
     }
     // Opening checked the header and that the record area has the size it declares.
     const pnt::Result<pnt::GlossHeader> header = pnt::parse_gloss_header(d.glosses_bin->bytes());
-    std::printf("data set: %llu headwords, %llu forms, record area %zu bytes\n",
+    std::printf("data set: %llu headwords, %llu forms, %llu English keys, record area %zu bytes\n",
                 static_cast<unsigned long long>(dictionary->lexicon.headword_count()),
                 static_cast<unsigned long long>(dictionary->morphology.form_count()),
+                static_cast<unsigned long long>(dictionary->english.key_count()),
                 header ? std::size_t{header->raw_size} : std::size_t{0});
     std::printf("resident after opening: %.1f MiB (%.1f MiB before; target <= 40 MiB)\n",
                 vm_rss_mib(), rss_before);

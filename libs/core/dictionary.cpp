@@ -14,7 +14,11 @@ Result<Dictionary> open_dictionary(const DataBlobs& blobs) {
   if (!morphology) {
     return fail(std::move(morphology.error()));
   }
-  return Dictionary{std::move(*lexicon), std::move(*morphology)};
+  Result<EnglishIndex> english = EnglishIndex::open(blobs.english_fst, blobs.english_multi);
+  if (!english) {
+    return fail(std::move(english.error()));
+  }
+  return Dictionary{std::move(*lexicon), std::move(*morphology), std::move(*english)};
 }
 
 }  // namespace pnt

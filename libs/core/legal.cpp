@@ -154,10 +154,16 @@ What was derived from what
   - The inflected forms, and the notes saying which form of a headword a
     word is, were generated with voikko-fi's morphology and confirmed with
     libvoikko.
+  - The English index, which English mode (Ctrl+E) searches, comes from
+    the same FreeDict dictionaries: every English-Finnish entry leads from
+    its English headword to its Finnish translations, and every English
+    meaning of a Finnish-English entry that is a word or a short phrase
+    leads back to that entry.
 
-So the glosses shown in the entry pane are licensed under CC BY-SA 3.0, and
-the index of inflected forms under GPL-2.0-or-later. The "Pohjantuulikko
-License Agreement" explains what this means when you pass the program on.
+So the glosses shown in the entry pane and the English index are licensed
+under CC BY-SA 3.0, and the index of inflected forms under
+GPL-2.0-or-later. The "Pohjantuulikko License Agreement" explains what
+this means when you pass the program on.
 )";
 
 constexpr std::string_view VERIFY_BODY = R"(Verifying Your Download

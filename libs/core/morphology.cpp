@@ -83,7 +83,8 @@ std::string_view Morphology::headword(EntryId id) const {
   return {arena_.data() + start, headword_ends_[id] - start};
 }
 
-Result<std::vector<std::string_view>> Morphology::resolve(std::uint32_t target) const {
+Result<std::vector<std::string_view>> Morphology::resolve(std::uint32_t target,
+                                                          const MultiTable& multi) const {
   if ((target & MULTI_FLAG) == 0) {
     if (target >= headword_count()) {
       return fail("base id " + std::to_string(target) + " out of range");
@@ -91,7 +92,7 @@ Result<std::vector<std::string_view>> Morphology::resolve(std::uint32_t target) 
     return std::vector<std::string_view>{headword(target)};
   }
   // Read in place: the result list is the only allocation of a lookup.
-  Result<MultiList> ids = multi_list(multi_.body, multi_.offsets, target & ~MULTI_FLAG);
+  Result<MultiList> ids = multi_list(multi.body, multi.offsets, target & ~MULTI_FLAG);
   if (!ids) {
     return fail(std::move(ids.error()));
   }

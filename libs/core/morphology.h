@@ -26,7 +26,13 @@ class Morphology {
 
   /// The headwords a target value names, in stored order. Errors: "base id {} out of range",
   /// "multi base id {} out of range" and those of multi_ids.
-  [[nodiscard]] Result<std::vector<std::string_view>> resolve(std::uint32_t target) const;
+  [[nodiscard]] Result<std::vector<std::string_view>> resolve(std::uint32_t target) const {
+    return resolve(target, multi_);
+  }
+  /// The same for a target value of another index over these headwords, whose lists live in
+  /// `multi` (the English index).
+  [[nodiscard]] Result<std::vector<std::string_view>> resolve(std::uint32_t target,
+                                                              const MultiTable& multi) const;
 
   /// The headwords of an exact form; empty when the form is unknown or cannot be resolved.
   [[nodiscard]] std::vector<std::string_view> lemmas(std::string_view form) const;

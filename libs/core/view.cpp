@@ -7,6 +7,7 @@
 
 #include "base/utf8.h"
 #include "core/analysis.h"
+#include "core/text.h"
 
 namespace pnt {
 namespace {
@@ -67,10 +68,54 @@ void move_selection(View& view, std::int32_t delta) {
   view.refresh_entry();
 }
 
+void leave_english(View& view) {
+  view.english_mode = false;
+  view.english_keys.clear();
+}
+
+// English mode: a row for each Finnish headword of each English key that begins with the
+// query (or, when that finds nothing, with the lower-cased query). There are no inflection
+// rows and no fallback to the query's lemmas.
+void run_english_search(View& view) {
+  view.matches.clear();
+  view.english_keys.clear();
+  auto keys = view.english.search(view.query, view.morphology, MAX_RESULTS);
+  if (keys.empty()) {
+    if (std::string lower = to_lower(view.query); lower != view.query) {
+      keys = view.english.search(lower, view.morphology, MAX_RESULTS);
+    }
+  }
+  for (const auto& [key, headwords] : keys) {
+    for (const std::string_view headword : headwords) {
+      if (view.matches.size() < MAX_RESULTS) {
+        view.matches.push_back(MatchRow{std::string(headword)});
+        view.english_keys.push_back(key);
+      }
+    }
+  }
+  view.match_sel = 0;
+  view.inflections.clear();
+  view.focus = Focus::Matches;
+  view.infl_sel = 0;
+  view.kept_word.reset();
+  view.kept_entry.reset();
+  view.kept_expansions.clear();
+  view.no_results = view.matches.empty() && !view.query.empty();
+  view.refresh_entry();
+}
+
 void enter(View& view) {
   if (view.fullscreen) {
     view.fullscreen = false;
     view.entry_scroll = 0;
+    return;
+  }
+  if (view.english_mode && view.focus == Focus::Matches && view.match_sel < view.matches.size()) {
+    // An English row leads to its Finnish headword, searched in Finnish mode.
+    std::string headword = std::move(view.matches[view.match_sel].headword);
+    leave_english(view);
+    view.query = std::move(headword);
+    view.run_search();
     return;
   }
   if (view.focus == Focus::Inflections) {
@@ -88,6 +133,7 @@ void enter(View& view) {
   }
   view.query.clear();
   view.matches.clear();
+  view.english_keys.clear();
   view.clear_entry();
   view.no_results = false;
   view.entry_scroll = 0;
@@ -195,6 +241,12 @@ std::uint16_t scroll_by(std::uint16_t offset, std::int32_t delta) {
 View::View(Lexicon lexicon_in, Morphology morphology_in, LayoutConfig layout_in)
     : lexicon(std::move(lexicon_in)), morphology(std::move(morphology_in)), layout(layout_in) {}
 
+View::View(Dictionary dictionary, LayoutConfig layout_in)
+    : lexicon(std::move(dictionary.lexicon)),
+      morphology(std::move(dictionary.morphology)),
+      english(std::move(dictionary.english)),
+      layout(layout_in) {}
+
 void View::update(Message message) {
   ++revision;  // unsigned, so it wraps
   if (doc != DOC_CLOSED) {
@@ -233,6 +285,7 @@ void View::update(Message message) {
             refresh_entry();
           },
           [&](SetQuery& m) {
+            leave_english(*this);  // a link names a Finnish headword
             query = std::move(m.query);
             run_search();
           },
@@ -241,11 +294,24 @@ void View::update(Message message) {
             doc_scroll = 0;
           },
           [](const CloseDocuments&) {},
+          [&](const ToggleEnglish&) {
+            leave_fullscreen(*this);
+            if (english_mode) {
+              leave_english(*this);
+            } else {
+              english_mode = true;
+            }
+            run_search();
+          },
       },
       message);
 }
 
 void View::run_search() {
+  if (english_mode) {
+    run_english_search(*this);
+    return;
+  }
   matches = search_matches(lexicon, query, MAX_RESULTS);
   match_sel = 0;
   inflections.clear();
@@ -296,6 +362,9 @@ void View::refresh_entry() {
     key = inflections[infl_sel].headword;
   } else if (match_sel < matches.size()) {
     key = matches[match_sel].headword;
+  } else if (english_mode) {
+    clear_entry();  // English mode shows only what a row names
+    return;
   } else {
     // No match row to show: read the whole query as one inflected form.
     const std::vector<std::string_view> lemmas = morphology.lemmas(query);

@@ -9,6 +9,8 @@
 #include <variant>
 #include <vector>
 
+#include "core/dictionary.h"
+#include "core/english.h"
 #include "core/expand.h"
 #include "core/layout.h"
 #include "core/lexicon.h"
@@ -54,12 +56,13 @@ struct SelectInflection { std::uint32_t index; };
 struct SetQuery { std::string query; };
 struct ToggleDocuments {};
 struct CloseDocuments {};
+struct ToggleEnglish {};
 // clang-format on
 
 /// One input for View::update; the variant index is the message number.
 using Message = std::variant<InsertChar, Backspace, MoveSelection, ScrollEntry, Enter, ToggleFocus,
                              SetFocus, ToggleFullscreen, SelectMatch, SelectInflection, SetQuery,
-                             ToggleDocuments, CloseDocuments>;
+                             ToggleDocuments, CloseDocuments, ToggleEnglish>;
 
 /// Headwords that begin with `query`, at most `limit`, in byte order; empty for an empty query.
 [[nodiscard]] std::vector<MatchRow> search_matches(const Lexicon& lexicon, std::string_view query,
@@ -81,7 +84,9 @@ using Message = std::variant<InsertChar, Backspace, MoveSelection, ScrollEntry, 
 /// scroll offsets to what their content allows.
 class View {
  public:
+  /// A view whose English index is empty.
   View(Lexicon lexicon, Morphology morphology, LayoutConfig layout);
+  View(Dictionary dictionary, LayoutConfig layout);
 
   /// Applies one message; cannot fail, and ignores what does not apply.
   void update(Message message);
@@ -103,6 +108,7 @@ class View {
 
   Lexicon lexicon;
   Morphology morphology;
+  EnglishIndex english;
   std::uint64_t revision = 0;
   std::string query;
   std::vector<MatchRow> matches;
@@ -123,6 +129,10 @@ class View {
   bool no_results = false;
   bool fullscreen = false;
   Focus focus = Focus::Matches;
+  /// English mode: the query searches the English index, `matches` holds the Finnish headword
+  /// of each row and `english_keys` the English key of the same row. Empty in Finnish mode.
+  bool english_mode = false;
+  std::vector<std::string> english_keys;
 };
 
 }  // namespace pnt

@@ -483,5 +483,30 @@ INSTANTIATE_TEST_SUITE_P(Programs, EndToEnd, ::testing::Values(&FIXTURE, &SHIPPE
                            return std::string(info.param->name);
                          });
 
+// English mode in the fixture program: Ctrl+E, an English word, its Finnish entry, Ctrl+E back.
+TEST(EndToEndEnglish, CtrlESearchesEnglishAndBack) {
+  if (FIXTURE.program == nullptr) {
+    GTEST_SKIP() << "the fixture program is not part of this build";
+  }
+  Session session(FIXTURE.program, 100, 24);
+  ASSERT_TRUE(first_frame(session));
+  session.send("\x05");  // Ctrl+E
+  ASSERT_TRUE(session.wait_for("English"));
+  session.send("build");
+  Screen screen = session.screen_when(
+      [](const Screen& s) { return s.shows("building  ~> talo") && s.shows("farm, homestead"); });
+  EXPECT_TRUE(screen.shows("┌ matches: English → Finnish (ctrl+e) ")) << screen.text();
+  EXPECT_TRUE(screen.shows("building  ~> talo")) << screen.text();
+  EXPECT_TRUE(screen.shows("farm, homestead")) << screen.text();
+
+  session.send("\x05");  // back to Finnish: "build" is no Finnish word
+  screen = session.screen_when([](const Screen& s) { return s.shows("(no matches)"); });
+  EXPECT_TRUE(screen.shows("┌ matches ")) << screen.text();
+  EXPECT_FALSE(screen.shows("English")) << screen.text();
+  EXPECT_TRUE(screen.shows("│> build ")) << screen.text();
+  session.send("\033");
+  EXPECT_EQ(session.wait_exit(), 0);
+}
+
 }  // namespace
 }  // namespace pnt

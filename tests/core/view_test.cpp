@@ -513,6 +513,57 @@ TEST(ViewUpdate, RevisionCountsEveryMessageIncludingIgnoredOnes) {
   EXPECT_EQ(view.revision, 0U);
 }
 
+// English mode over the fixture's English keys: pairs of key and headword in the matches list,
+// no inflections, no lemma fallback, and a way back to Finnish by Enter or a link.
+TEST(ViewEnglish, ModeSwitchRowsNoFallbackAndBackToFinnish) {
+  View view = fixture_view();
+  type(view, "fel");
+  view.update(ToggleFullscreen{});
+  view.update(ToggleEnglish{});  // searches again at once and leaves fullscreen
+  EXPECT_TRUE(view.english_mode);
+  EXPECT_FALSE(view.fullscreen);
+  EXPECT_EQ(view.english_keys, (Strings{"feline", "feline"}));
+  EXPECT_EQ(headwords(view), (Strings{"kissaeläin", "kissa"}));  // stored order
+  EXPECT_TRUE(view.inflections.empty());
+  EXPECT_EQ(view.entry_word, "kissaeläin");
+
+  view.update(SetQuery{"Cat"});  // a link leaves English mode
+  EXPECT_FALSE(view.english_mode);
+  EXPECT_TRUE(view.english_keys.empty());
+  view.update(ToggleEnglish{});  // "Cat" finds nothing as typed: the lower-cased query
+  EXPECT_EQ(view.english_keys, (Strings{"cat", "catlike"}));
+  EXPECT_EQ(headwords(view), (Strings{"kissa", "kissamainen"}));
+  view.update(ToggleFocus{});  // no inflections to focus
+  EXPECT_EQ(view.focus, Focus::Matches);
+  view.update(MoveSelection{1});
+  EXPECT_EQ(view.entry_word, "kissamainen");
+
+  view.update(SetQuery{"talossaan"});  // Finnish: the lemma fallback shows "talo"
+  view.update(ToggleEnglish{});
+  EXPECT_TRUE(view.matches.empty());
+  EXPECT_TRUE(view.no_results);
+  EXPECT_FALSE(view.entry_word);  // no fallback in English mode
+  for (int i = 0; i < 5; ++i) {
+    view.update(Backspace{});
+  }
+  view.update(InsertChar{U'e'});  // "tale" is no English key either
+  EXPECT_TRUE(view.no_results);
+
+  view.query = "hous";
+  view.run_search();
+  EXPECT_EQ(headwords(view), (Strings{"talo", "house"}));
+  view.update(MoveSelection{1});
+  view.update(Enter{});  // the row's headword, searched in Finnish mode
+  EXPECT_FALSE(view.english_mode);
+  EXPECT_EQ(view.query, "house");
+  EXPECT_EQ(headwords(view), (Strings{"house"}));
+  EXPECT_EQ(view.entry_word, "house");
+
+  view.update(ToggleDocuments{});
+  view.update(ToggleEnglish{});  // ignored under the documents overlay
+  EXPECT_FALSE(view.english_mode);
+}
+
 }  // namespace
 }  // namespace pnt
 

@@ -44,15 +44,14 @@ DataBlobs data_blobs(const FixtureBlobs& blobs) {
   return {.inflections_fst = blobs.inflections_fst,
           .inflections_multi = blobs.inflections_multi,
           .glosses_bin = blobs.glosses_bin,
-          .glosses_fst = blobs.glosses_fst};
+          .glosses_fst = blobs.glosses_fst,
+          .english_fst = blobs.english_fst,
+          .english_multi = blobs.english_multi};
 }
 
 Dictionary fixture_dictionary() { return open_or_die(default_blobs()); }
 
-View fixture_view(LayoutConfig layout) {
-  Dictionary dictionary = fixture_dictionary();
-  return View(std::move(dictionary.lexicon), std::move(dictionary.morphology), layout);
-}
+View fixture_view(LayoutConfig layout) { return View(fixture_dictionary(), layout); }
 
 void type(View& view, std::string_view text) {
   std::size_t pos = 0;

@@ -92,6 +92,23 @@ LexiconTable build_fixture_table() {
     form(std::string(word) + "n", {word});
   }
 
+  // A few English keys: "house" also names the Finnish headword "house", "feline" leads to
+  // two headwords out of their byte order, "building" leads to "talo" alone.
+  const auto english = [&t](std::string key, std::vector<std::string> headwords) {
+    t.english.push_back(FormRow{std::move(key), std::move(headwords)});
+  };
+  english("be", {"olla"});
+  english("building", {"talo"});
+  english("cat", {"kissa"});
+  english("catlike", {"kissamainen"});
+  english("exist", {"olla olemassa"});
+  english("feline", {"kissaeläin", "kissa"});
+  english("finland", {"Suomi"});
+  english("finnish", {"suomi"});
+  english("good", {"hyvä"});
+  english("house", {"talo", "house"});
+  english("run", {"juosta"});
+
   // Every headword is its own form, except the proverb: no inflected form starts with "talo ".
   std::set<std::string_view> listed;
   for (const FormRow& row : t.forms) {

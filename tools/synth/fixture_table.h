@@ -7,7 +7,8 @@ namespace pnt::synth {
 
 /// The lexicon's worked examples ("'", "talo" and its forms, "Suomi"/"suomi", "olla",
 /// "hyvä"/"parempi", "juosta"/"juko", over a hundred "kissa…" headwords, ...). Every headword
-/// is also its own inflected form, except the proverb starting with "talo ".
+/// is also its own inflected form, except the proverb starting with "talo ". A dozen English
+/// keys ("building", "cat", "feline", "house", ...) lead to Finnish headwords.
 [[nodiscard]] const LexiconTable& fixture_table();
 
 }  // namespace pnt::synth

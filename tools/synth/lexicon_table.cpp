@@ -34,6 +34,58 @@ struct FileCloser {
   return static_cast<std::uint8_t>(index);
 }
 
+// The map and multi table of an index from keys to headwords: a single target for one
+// headword, a list for any other number. `what` names a key in errors ("form").
+struct IndexBlobs {
+  std::vector<std::uint8_t> map;
+  std::vector<std::uint8_t> multi;
+};
+
+[[nodiscard]] Result<IndexBlobs> write_index(const std::vector<FormRow>& rows,
+                                             const std::map<std::string_view, EntryId>& ids,
+                                             const std::string& what) {
+  std::vector<const FormRow*> sorted;
+  sorted.reserve(rows.size());
+  for (const FormRow& row : rows) {
+    sorted.push_back(&row);
+  }
+  std::sort(sorted.begin(), sorted.end(),
+            [](const FormRow* a, const FormRow* b) { return a->form < b->form; });
+  std::vector<std::pair<std::string_view, std::uint64_t>> targets;
+  std::vector<std::vector<EntryId>> lists;
+  for (const FormRow* row : sorted) {
+    if (!targets.empty() && targets.back().first == row->form) {
+      return fail("duplicate " + what + " " + row->form);
+    }
+    std::vector<EntryId> list;
+    for (const std::string& word : row->headwords) {
+      const auto it = ids.find(word);
+      if (it == ids.end()) {
+        return fail(what + " " + row->form + " names unknown headword " + word);
+      }
+      list.push_back(it->second);
+    }
+    if (list.size() == 1) {
+      targets.emplace_back(row->form, list.front());
+      continue;
+    }
+    targets.emplace_back(row->form, MULTI_FLAG | static_cast<std::uint32_t>(lists.size()));
+    lists.push_back(std::move(list));
+  }
+  IndexBlobs blobs;
+  Result<std::vector<std::uint8_t>> bytes = fst::build_map(targets);
+  if (!bytes) {
+    return fail(std::move(bytes.error()));
+  }
+  blobs.map = std::move(*bytes);
+  bytes = write_multi(lists);
+  if (!bytes) {
+    return fail(std::move(bytes.error()));
+  }
+  blobs.multi = std::move(*bytes);
+  return blobs;
+}
+
 }  // namespace
 
 const std::vector<std::string>& data_set_pos_names() {
@@ -75,33 +127,13 @@ Result<LexiconBlobs> write_lexicon(const LexiconTable& table, int zstd_level) {
     }
   }
 
-  std::vector<const FormRow*> forms;
-  forms.reserve(table.forms.size());
-  for (const FormRow& row : table.forms) {
-    forms.push_back(&row);
+  Result<IndexBlobs> inflections = write_index(table.forms, ids, "form");
+  if (!inflections) {
+    return fail(std::move(inflections.error()).context("writing the inflection index"));
   }
-  std::sort(forms.begin(), forms.end(),
-            [](const FormRow* a, const FormRow* b) { return a->form < b->form; });
-  std::vector<std::pair<std::string_view, std::uint64_t>> targets;
-  std::vector<std::vector<EntryId>> lists;
-  for (const FormRow* row : forms) {
-    if (!targets.empty() && targets.back().first == row->form) {
-      return fail("duplicate form " + row->form);
-    }
-    std::vector<EntryId> list;
-    for (const std::string& word : row->headwords) {
-      const auto it = ids.find(word);
-      if (it == ids.end()) {
-        return fail("form " + row->form + " names unknown headword " + word);
-      }
-      list.push_back(it->second);
-    }
-    if (list.size() == 1) {
-      targets.emplace_back(row->form, list.front());
-      continue;
-    }
-    targets.emplace_back(row->form, MULTI_FLAG | static_cast<std::uint32_t>(lists.size()));
-    lists.push_back(std::move(list));
+  Result<IndexBlobs> english = write_index(table.english, ids, "english key");
+  if (!english) {
+    return fail(std::move(english.error()).context("writing the english index"));
   }
 
   LexiconBlobs blobs;
@@ -115,16 +147,10 @@ Result<LexiconBlobs> write_lexicon(const LexiconTable& table, int zstd_level) {
     return fail(std::move(bytes.error()).context("writing glosses.bin"));
   }
   blobs.glosses_bin = std::move(*bytes);
-  bytes = fst::build_map(targets);
-  if (!bytes) {
-    return fail(std::move(bytes.error()).context("building inflections.fst"));
-  }
-  blobs.inflections_fst = std::move(*bytes);
-  bytes = write_multi(lists);
-  if (!bytes) {
-    return fail(std::move(bytes.error()).context("writing inflections-multi.bin"));
-  }
-  blobs.inflections_multi = std::move(*bytes);
+  blobs.inflections_fst = std::move(inflections->map);
+  blobs.inflections_multi = std::move(inflections->multi);
+  blobs.english_fst = std::move(english->map);
+  blobs.english_multi = std::move(english->multi);
   return blobs;
 }
 
@@ -148,6 +174,8 @@ Result<void> write_blob_files(const LexiconBlobs& blobs, const std::filesystem::
       {"inflections-multi.bin", &blobs.inflections_multi},
       {"glosses.bin", &blobs.glosses_bin},
       {"glosses.fst", &blobs.glosses_fst},
+      {"english.fst", &blobs.english_fst},
+      {"english-multi.bin", &blobs.english_multi},
   };
   for (const auto& [name, bytes] : files) {
     if (Result<void> r = write_file(dir / name, *bytes); !r) {

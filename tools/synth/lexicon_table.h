@@ -1,4 +1,4 @@
-// A small lexicon written as a readable table, turned into the four data blobs.
+// A small lexicon written as a readable table, turned into the data blobs.
 #pragma once
 
 #include <cstdint>
@@ -36,20 +36,26 @@ struct FormRow {
 struct LexiconTable {
   std::vector<HeadwordRow> headwords;
   std::vector<FormRow> forms;
+  /// The English index: lower-cased English words and phrases (in `form`) and the headwords
+  /// they lead to, in order; written like the forms.
+  std::vector<FormRow> english = {};
   std::vector<std::string> pos_names = data_set_pos_names();
 };
 
-/// The four embedded blobs, as the program reads them.
+/// The embedded blobs, as the program reads them.
 struct LexiconBlobs {
   std::vector<std::uint8_t> inflections_fst;
   std::vector<std::uint8_t> inflections_multi;
   std::vector<std::uint8_t> glosses_bin;
   std::vector<std::uint8_t> glosses_fst;
+  std::vector<std::uint8_t> english_fst;
+  std::vector<std::uint8_t> english_multi;
 };
 
 /// Writes the blobs: headword i (in byte order) gets EntryId i and record i, records lie back
-/// to back from offset 0, and list targets are numbered in form order. Fails on a duplicate
-/// headword or form, a form naming an unknown headword, or a value that does not fit its field.
+/// to back from offset 0, and list targets are numbered in form order (English keys likewise).
+/// Fails on a duplicate headword, form or English key, a form or key naming an unknown
+/// headword, or a value that does not fit its field.
 [[nodiscard]] Result<LexiconBlobs> write_lexicon(const LexiconTable& table, int zstd_level = 3);
 
 /// Writes the blobs into `dir` under their file names ("glosses.fst", ...).

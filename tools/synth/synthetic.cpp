@@ -27,6 +27,7 @@ constexpr std::size_t FORMS = 24'527'395;
 constexpr std::size_t LIST_TARGETS = 235'203;
 constexpr std::size_t TWO_ID_LISTS = 222'599;
 constexpr std::size_t RECORD_AREA = 11'057'562;  // aimed at, not met exactly
+constexpr std::size_t ENGLISH_KEYS = 150'000;    // an estimate of the English index's size
 
 // splitmix64: deterministic on every platform, unlike the standard distributions.
 class Rng {
@@ -270,6 +271,56 @@ Result<void> write_forms(const std::filesystem::path& path,
   return {};
 }
 
+// The English index: the vocabulary's words and phrases of two or three of them, each leading
+// to one headword or, for about a third of them, to a list of up to 12.
+Result<void> write_english(const std::filesystem::path& dir, std::size_t headword_count,
+                           const std::vector<std::string>& vocabulary, Rng& rng) {
+  std::vector<std::string> keys(vocabulary.begin(), vocabulary.end());
+  keys.reserve(ENGLISH_KEYS + ENGLISH_KEYS / 10);
+  while (keys.size() < ENGLISH_KEYS + ENGLISH_KEYS / 10) {
+    std::string phrase = vocabulary[rng.skewed(vocabulary.size())];
+    for (std::size_t n = 1 + rng.below(2); n > 0; --n) {
+      phrase += ' ';
+      phrase += vocabulary[rng.skewed(vocabulary.size())];
+    }
+    keys.push_back(std::move(phrase));
+  }
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  keys.resize(std::min(keys.size(), ENGLISH_KEYS));
+  std::vector<std::pair<std::string_view, std::uint64_t>> targets;
+  targets.reserve(keys.size());
+  std::vector<std::vector<EntryId>> lists;
+  for (const std::string& key : keys) {
+    const std::size_t size = rng.below(3) == 0 ? 2 + rng.skewed(11) : 1;
+    std::vector<EntryId> ids;
+    while (ids.size() < size) {
+      const auto id = static_cast<EntryId>(rng.below(headword_count));
+      if (std::find(ids.begin(), ids.end(), id) == ids.end()) {
+        ids.push_back(id);
+      }
+    }
+    if (size == 1) {
+      targets.emplace_back(key, ids.front());
+      continue;
+    }
+    targets.emplace_back(key, MULTI_FLAG | static_cast<std::uint32_t>(lists.size()));
+    lists.push_back(std::move(ids));
+  }
+  Result<std::vector<std::uint8_t>> bytes = fst::build_map(targets);
+  if (!bytes) {
+    return fail(std::move(bytes.error()).context("building english.fst"));
+  }
+  if (Result<void> r = write_file(dir / "english.fst", *bytes); !r) {
+    return r;
+  }
+  bytes = write_multi(lists);
+  if (!bytes) {
+    return fail(std::move(bytes.error()).context("writing english-multi.bin"));
+  }
+  return write_file(dir / "english-multi.bin", *bytes);
+}
+
 }  // namespace
 
 Result<void> write_synthetic(const std::filesystem::path& dir) {
@@ -322,7 +373,10 @@ Result<void> write_synthetic(const std::filesystem::path& dir) {
   if (!bytes) {
     return fail(std::move(bytes.error()).context("writing inflections-multi.bin"));
   }
-  return write_file(dir / "inflections-multi.bin", *bytes);
+  if (Result<void> r = write_file(dir / "inflections-multi.bin", *bytes); !r) {
+    return r;
+  }
+  return write_english(dir, headwords.size(), vocabulary, rng);
 }
 
 }  // namespace pnt::synth

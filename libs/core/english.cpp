@@ -1,0 +1,55 @@
+#include "core/english.h"
+
+#include "base/utf8.h"
+
+namespace pnt {
+
+Result<EnglishIndex> EnglishIndex::open(Bytes english_fst, Bytes english_multi) {
+  Result<fst::Map> index = fst::Map::open(english_fst);
+  if (!index) {
+    return fail("invalid english.fst: " + index.error().message());
+  }
+  Result<MultiTable> multi = parse_multi(english_multi);
+  if (!multi) {
+    return fail(std::move(multi.error()).context("parsing english-multi.bin"));
+  }
+  multi->offsets.shrink_to_fit();
+  return EnglishIndex(*index, std::move(*multi));
+}
+
+std::vector<std::string_view> EnglishIndex::headwords(std::string_view key,
+                                                      const Morphology& morphology) const {
+  const std::optional<std::uint64_t> value = index_ ? index_->get(key) : std::nullopt;
+  if (!value) {
+    return {};
+  }
+  Result<std::vector<std::string_view>> words =
+      morphology.resolve(static_cast<std::uint32_t>(*value & 0xFFFF'FFFFU), multi_);
+  // A key that does not resolve counts as unknown: lookups never report errors.
+  return words ? std::move(*words) : std::vector<std::string_view>{};
+}
+
+std::vector<std::pair<std::string, std::vector<std::string_view>>> EnglishIndex::search(
+    std::string_view prefix, const Morphology& morphology, std::size_t limit) const {
+  std::vector<std::pair<std::string, std::vector<std::string_view>>> keys;
+  if (!index_ || prefix.empty() || limit == 0) {
+    return keys;
+  }
+  std::size_t found = 0;
+  fst::Stream stream = index_->prefix(prefix);
+  while (found < limit && stream.next()) {
+    const std::string_view key = stream.key_text();
+    if (!is_utf8(key)) {
+      continue;
+    }
+    auto words = morphology.resolve(static_cast<std::uint32_t>(stream.value()), multi_);
+    if (!words || words->empty()) {
+      continue;
+    }
+    found += words->size();
+    keys.emplace_back(std::string(key), std::move(*words));
+  }
+  return keys;
+}
+
+}  // namespace pnt
