@@ -222,11 +222,13 @@ inline bool Map::decode(std::uint64_t address, Node& node) const {
   }
 
   node.is_one = false;
+  node.final_output = 0;
   if (!decode_branch(data, address, state, version_, node)) {
     return false;
   }
-  node.final_output =
-      node.is_final && node.output_width != 0 ? packed(data, node.first, node.output_width) : 0;
+  if (node.is_final && node.output_width != 0) {
+    node.final_output = packed(data, node.first, node.output_width);
+  }
   return true;
 }
 
