@@ -12,8 +12,6 @@
 namespace pnt::fst {
 namespace {
 
-using detail::Node;
-
 constexpr std::uint64_t HEADER_SIZE = 16;
 constexpr std::uint64_t MIN_SIZE = 36;
 constexpr std::uint64_t INDEX_SIZE = 256;
@@ -68,7 +66,79 @@ inline std::uint64_t packed(const std::uint8_t* data, std::uint64_t at, unsigned
   }
 }
 
+// Where the parts of a branching node lie in the map's bytes.
+struct Branch {
+  std::uint64_t first = 0;    // offset of the node's lowest byte; deltas count from here
+  std::uint64_t inputs = 0;   // offset of transition 0's input byte
+  std::uint64_t deltas = 0;   // end of the delta array
+  std::uint64_t outputs = 0;  // end of the output array
+  std::uint64_t index = 0;    // start of the 256-byte index, 0 if none
+  std::uint32_t count = 0;    // number of transitions, 0 to 256
+  std::uint8_t delta_width = 0;
+  std::uint8_t output_width = 0;
+  bool is_final = false;
+};
+
+// Decodes the header of the branching node with state byte `state` at `address`, which the
+// caller has checked to lie in the node area (ending at or before the footer); false when any
+// byte of the node would lie below it. Both the lookup and the walk decode through here; forced
+// inline so that the walk's copy into its frame stays in registers. A final node's output (at
+// `first`, `output_width` bytes) is left to the caller: reading it here costs the walk's loop
+// over one-transition nodes a register.
+[[gnu::always_inline]] inline bool decode_branch(const std::uint8_t* data, std::uint64_t address,
+                                                 std::uint8_t state, std::uint64_t version,
+                                                 Branch& node) {
+  // Bytes of the node below the state byte that may still be used.
+  const std::uint64_t room = address - HEADER_SIZE;
+  node.is_final = (state & 64U) != 0;
+  std::uint64_t count = state & 63U;
+  std::uint64_t pack_at = address - 1;
+  if (count == 0) {
+    if (room < 1) {
+      return false;
+    }
+    count = data[address - 1];
+    if (count == 1) {
+      count = 256;  // a count of 1 always goes in the state byte, so 1 here stands for 256
+    }
+    pack_at = address - 2;
+  }
+  if (pack_at < HEADER_SIZE) {
+    return false;
+  }
+  const unsigned delta_width = data[pack_at] >> 4;
+  const unsigned output_width = data[pack_at] & 15U;
+  if (delta_width > 8 || output_width > 8) {
+    return false;
+  }
+  const std::uint64_t index = (version >= 2 && count > 32) ? INDEX_SIZE : 0;
+  const std::uint64_t need =
+      index + count * (1 + delta_width + output_width) + (node.is_final ? output_width : 0);
+  if (pack_at - HEADER_SIZE < need) {
+    return false;
+  }
+  node.count = static_cast<std::uint32_t>(count);
+  node.delta_width = static_cast<std::uint8_t>(delta_width);
+  node.output_width = static_cast<std::uint8_t>(output_width);
+  node.index = index != 0 ? pack_at - INDEX_SIZE : 0;
+  node.inputs = pack_at - index - 1;
+  node.deltas = pack_at - index - count;
+  node.outputs = node.deltas - count * delta_width;
+  node.first = pack_at - need;
+  return true;
+}
+
 }  // namespace
+
+// A decoded node: a branching node's layout, or one of the two one-transition kinds with its
+// transition decoded in full.
+struct Map::Node : Branch {
+  std::uint64_t final_output = 0;
+  std::uint64_t one_output = 0;  // one-transition kinds: the transition itself
+  std::uint64_t one_target = 0;
+  std::uint8_t one_input = 0;
+  bool is_one = false;  // one of the two one-transition kinds
+};
 
 Result<Map> Map::open(Bytes bytes) {
   const std::uint64_t size = bytes.size();
@@ -152,44 +222,12 @@ inline bool Map::decode(std::uint64_t address, Node& node) const {
   }
 
   node.is_one = false;
-  node.is_final = (state & 64U) != 0;
   node.final_output = 0;
-  std::uint64_t count = state & 63U;
-  std::uint64_t pack_at = address - 1;
-  if (count == 0) {
-    if (room < 1) {
-      return false;
-    }
-    count = data[address - 1];
-    if (count == 1) {
-      count = 256;  // a count of 1 always goes in the state byte, so 1 here stands for 256
-    }
-    pack_at = address - 2;
-  }
-  if (pack_at < HEADER_SIZE) {
+  if (!decode_branch(data, address, state, version_, node)) {
     return false;
   }
-  const unsigned delta_width = data[pack_at] >> 4;
-  const unsigned output_width = data[pack_at] & 15U;
-  if (delta_width > 8 || output_width > 8) {
-    return false;
-  }
-  const std::uint64_t index = (version_ >= 2 && count > 32) ? INDEX_SIZE : 0;
-  const std::uint64_t need =
-      index + count * (1 + delta_width + output_width) + (node.is_final ? output_width : 0);
-  if (pack_at - HEADER_SIZE < need) {
-    return false;
-  }
-  node.count = static_cast<std::uint32_t>(count);
-  node.delta_width = static_cast<std::uint8_t>(delta_width);
-  node.output_width = static_cast<std::uint8_t>(output_width);
-  node.index = index != 0 ? pack_at - INDEX_SIZE : 0;
-  node.inputs = pack_at - index - 1;
-  node.deltas = pack_at - index - count;
-  node.outputs = node.deltas - count * delta_width;
-  node.first = pack_at - need;
-  if (node.is_final && output_width != 0) {
-    node.final_output = packed(data, node.first, output_width);
+  if (node.is_final && node.output_width != 0) {
+    node.final_output = packed(data, node.first, node.output_width);
   }
   return true;
 }
@@ -304,7 +342,7 @@ Stream::Stream(const Map& map, Bytes prefix) : map_(map), left_(map.len()) {
   key_len_ = prefix.size();
   stack_.resize(16);
   std::uint64_t address = map_.root_;
-  Node node;
+  Map::Node node;
   if (!map_.decode(address, node)) {
     done_ = true;
     return;
@@ -325,10 +363,10 @@ Stream::Stream(const Map& map, Bytes prefix) : map_(map), left_(map.len()) {
 }
 
 // The decoding of decode(), specialised for the walk: one-transition nodes are followed at once
-// and a branching node is decoded straight into its frame. Every check of decode() is made
-// (some merged into one), so a damaged map ends the walk after the same pairs as a node-by-node
-// walk would. The key and the map's fields are held in locals: stores of key bytes could alias
-// any member.
+// and a branching node's header, decoded as decode() does it, goes straight into its frame.
+// Every check of decode() is made (some merged into one), so a damaged map ends the walk after the
+// same pairs as a node-by-node walk would. The key and the map's fields are held in locals: stores
+// of key bytes could alias any member.
 bool Stream::descend(std::uint64_t address, std::uint64_t acc) {
   const std::uint8_t* const data = map_.bytes_.data();
   const std::uint64_t area_end = map_.area_end_;
@@ -405,53 +443,28 @@ bool Stream::descend(std::uint64_t address, std::uint64_t acc) {
   }
   key_len_ = key_len;
 
-  const std::uint64_t room = address - HEADER_SIZE;
-  const bool is_final = (state & 64U) != 0;
-  std::uint64_t count = state & 63U;
-  std::uint64_t pack_at = address - 1;
-  if (count == 0) {
-    if (room < 1) {
-      return damaged();
-    }
-    count = data[address - 1];
-    if (count == 1) {
-      count = 256;  // a count of 1 always goes in the state byte, so 1 here stands for 256
-    }
-    pack_at = address - 2;
-  }
-  if (pack_at < HEADER_SIZE) {
+  Branch node;
+  if (!decode_branch(data, address, state, map_.version_, node)) {
     return damaged();
   }
-  const unsigned delta_width = data[pack_at] >> 4;
-  const unsigned output_width = data[pack_at] & 15U;
-  if (delta_width > 8 || output_width > 8) {
-    return damaged();
-  }
-  const std::uint64_t index = (map_.version_ >= 2 && count > 32) ? INDEX_SIZE : 0;
-  const std::uint64_t need =
-      index + count * (1 + delta_width + output_width) + (is_final ? output_width : 0);
-  if (pack_at - HEADER_SIZE < need) {
-    return damaged();
-  }
-  const std::uint64_t first = pack_at - need;
-  if (count != 0) {
+  if (node.count != 0) {
     if (depth_ == stack_.size()) {
       stack_.resize(stack_.size() * 2 + 16);
     }
     Frame& frame = stack_[depth_++];
-    frame.first = first;
-    frame.inputs = pack_at - index - 1;
-    frame.deltas = pack_at - index - count;
-    frame.outputs = frame.deltas - count * delta_width;
+    frame.first = node.first;
+    frame.inputs = node.inputs;
+    frame.deltas = node.deltas;
+    frame.outputs = node.outputs;
     frame.acc = acc;
     frame.key_len = key_len;
-    frame.count = static_cast<std::uint32_t>(count);
+    frame.count = node.count;
     frame.next = 0;
-    frame.delta_width = static_cast<std::uint8_t>(delta_width);
-    frame.output_width = static_cast<std::uint8_t>(output_width);
+    frame.delta_width = node.delta_width;
+    frame.output_width = node.output_width;
   }
-  if (is_final) {
-    value_ = acc + (output_width != 0 ? packed(data, first, output_width) : 0);
+  if (node.is_final) {
+    value_ = acc + (node.output_width != 0 ? packed(data, node.first, node.output_width) : 0);
     return true;
   }
   return false;

@@ -13,28 +13,6 @@ namespace pnt::fst {
 
 class Stream;
 
-namespace detail {
-
-/// A decoded node: where its parts lie in the map's bytes, checked to lie inside the node area.
-struct Node {
-  std::uint64_t first = 0;    // offset of the node's lowest byte; deltas count from here
-  std::uint64_t inputs = 0;   // any-transitions: offset of transition 0's input byte
-  std::uint64_t deltas = 0;   // any-transitions: end of the delta array
-  std::uint64_t outputs = 0;  // any-transitions: end of the output array
-  std::uint64_t index = 0;    // any-transitions: start of the 256-byte index, 0 if none
-  std::uint64_t final_output = 0;
-  std::uint64_t one_output = 0;  // one-transition kinds: the transition itself
-  std::uint64_t one_target = 0;
-  std::uint32_t count = 0;  // number of transitions, 0 to 256
-  std::uint8_t one_input = 0;
-  std::uint8_t delta_width = 0;
-  std::uint8_t output_width = 0;
-  bool is_final = false;
-  bool is_one = false;  // one of the two one-transition kinds
-};
-
-}  // namespace detail
-
 /// An opened map. It refers to the bytes it was opened over, which must outlive it.
 /// A damaged map never makes a read leave its bytes and never makes a stream loop forever;
 /// it may yield wrong keys or end a stream early.
@@ -68,19 +46,22 @@ class Map {
 
  private:
   friend class Stream;
+  /// A decoded node; its layout is the reader's own business.
+  struct Node;
+
   Map(Bytes bytes, std::uint64_t version, std::uint64_t len, std::uint64_t root,
       std::uint64_t area_end)
       : bytes_(bytes), version_(version), len_(len), root_(root), area_end_(area_end) {}
 
   /// Decodes the node whose state byte is at `address` (0 is the empty final node); false when
   /// any of its bytes would lie outside the node area.
-  [[nodiscard]] bool decode(std::uint64_t address, detail::Node& node) const;
+  [[nodiscard]] bool decode(std::uint64_t address, Node& node) const;
   /// Transition `i` (below `node.count`) of a decoded node; false when its target does not lie
   /// strictly below the node (or is not 0), which only a damaged map has.
-  [[nodiscard]] bool transition(const detail::Node& node, std::uint32_t i, std::uint8_t& input,
+  [[nodiscard]] bool transition(const Node& node, std::uint32_t i, std::uint8_t& input,
                                 std::uint64_t& output, std::uint64_t& target) const;
   /// The transition for input byte `byte`; false when there is none.
-  [[nodiscard]] bool find(const detail::Node& node, std::uint8_t byte, std::uint64_t& output,
+  [[nodiscard]] bool find(const Node& node, std::uint8_t byte, std::uint64_t& output,
                           std::uint64_t& target) const;
 
   Bytes bytes_;
