@@ -13,6 +13,7 @@
 #include "base/utf8.h"
 #include "lexicon/analysis.h"
 #include "lexicon/dictd.h"
+#include "lexicon/english.h"
 #include "lexicon/files.h"
 #include "lexicon/forms.h"
 #include "lexicon/merge.h"
@@ -126,9 +127,15 @@ Result<std::vector<RawEntry>> load_dictionary(const std::string& dir, const std:
   return entries;
 }
 
+// The merged headwords and the English index over them.
+struct Merged {
+  std::vector<MergedEntry> entries;
+  EnglishFiles english;
+};
+
 // Both dictionaries merged by headword; voikko names the part of speech of inverted terms.
-Result<std::vector<MergedEntry>> merge_dictionaries(const std::string& sources,
-                                                    const Voikko& voikko) {
+// The English index is made here, before other meanings are added to the entries.
+Result<Merged> merge_dictionaries(const std::string& sources, const Voikko& voikko) {
   auto t0 = Clock::now();
   auto fin_eng = load_dictionary(sources, "fin-eng");
   if (!fin_eng) {
@@ -158,7 +165,12 @@ Result<std::vector<MergedEntry>> merge_dictionaries(const std::string& sources,
   merger.add_eng_fin(*eng_fin);
   std::vector<MergedEntry> entries = merger.finish();
   progress("headwords", entries.size(), t0);
-  return entries;
+  auto english = write_english_files(build_english_index(*eng_fin, entries));
+  if (!english) {
+    return fail(std::move(english.error()));
+  }
+  progress("english keys", english->keys, t0);
+  return Merged{std::move(entries), std::move(*english)};
 }
 
 // --- Analyses of the headwords ---------------------------------------------------------------
@@ -512,9 +524,10 @@ void check_sample(const FormPairs& pairs, std::span<const MergedEntry> entries,
 
 // --- Output ----------------------------------------------------------------------------------
 
-// Writes the four data files into `out`; fills the output counts of `summary`.
+// Writes the six data files into `out`; fills the output counts of `summary`.
 Result<void> write_data_files(const std::string& out, std::span<const MergedEntry> entries,
-                              const FormPairs& pairs, BuildSummary& summary) {
+                              const EnglishFiles& english, const FormPairs& pairs,
+                              BuildSummary& summary) {
   auto t0 = Clock::now();
   auto gloss = build_gloss_files(entries);
   if (!gloss) {
@@ -543,6 +556,12 @@ Result<void> write_data_files(const std::string& out, std::span<const MergedEntr
   if (auto ok = write_file(out + "/inflections-multi.bin", multi); !ok) {
     return fail(std::move(ok.error()));
   }
+  if (auto ok = write_file(out + "/english.fst", english.fst); !ok) {
+    return fail(std::move(ok.error()));
+  }
+  if (auto ok = write_file(out + "/english-multi.bin", english.multi); !ok) {
+    return fail(std::move(ok.error()));
+  }
   progress("written", infl->forms, t0);
   summary.meanings = gloss->meanings;
   summary.inflections = *infl;
@@ -556,22 +575,26 @@ Result<BuildSummary> build_data(const BuildOptions& opt) {
   if (!voikko) {
     return fail(std::move(voikko.error()));
   }
-  auto entries = merge_dictionaries(opt.sources, *voikko);
-  if (!entries) {
-    return fail(std::move(entries.error()));
+  auto merged = merge_dictionaries(opt.sources, *voikko);
+  if (!merged) {
+    return fail(std::move(merged.error()));
   }
-  Analysed analysed = analyse_headwords(*entries, *voikko, opt.only);
+  std::vector<MergedEntry>& entries = merged->entries;
+  Analysed analysed = analyse_headwords(entries, *voikko, opt.only);
   BuildSummary summary;
   summary.form_of_meanings = analysed.form_of_added;
-  auto forms = enumerate_forms(opt, *voikko, *entries, std::move(analysed));
+  auto forms = enumerate_forms(opt, *voikko, entries, std::move(analysed));
   if (!forms) {
     return fail(std::move(forms.error()));
   }
-  summary.headwords_with_inflections = complete_pairs(*forms, *entries);
-  summary.headwords = entries->size();
+  summary.headwords_with_inflections = complete_pairs(*forms, entries);
+  summary.headwords = entries.size();
   summary.form_headword_pairs = forms->pairs.size();
-  check_sample(forms->pairs, *entries, *voikko, opt.check, summary);
-  if (auto ok = write_data_files(opt.out, *entries, forms->pairs, summary); !ok) {
+  check_sample(forms->pairs, entries, *voikko, opt.check, summary);
+  summary.english_keys = merged->english.keys;
+  summary.english_list_targets = merged->english.list_targets;
+  summary.english_lists = merged->english.lists;
+  if (auto ok = write_data_files(opt.out, entries, merged->english, forms->pairs, summary); !ok) {
     return fail(std::move(ok.error()));
   }
   return summary;

@@ -1,4 +1,4 @@
-// The data build: the dictionaries and voikko's morphology in, the four data files out.
+// The data build: the dictionaries and voikko's morphology in, the six data files out.
 #pragma once
 
 #include <cstddef>
@@ -34,12 +34,15 @@ struct BuildSummary {
   std::uint64_t headwords_with_inflections = 0;
   std::size_t form_headword_pairs = 0;
   InflectionStats inflections;
-  std::uint64_t checked = 0;             ///< sampled pairs, a headword's own form aside
-  std::uint64_t confirmed = 0;           ///< … that libvoikko leads back to their headword
-  std::vector<std::string> unconfirmed;  ///< the first 20 others, "form -> headword"
+  std::uint64_t english_keys = 0;          ///< keys of english.fst
+  std::uint64_t english_list_targets = 0;  ///< … whose value names a list
+  std::uint64_t english_lists = 0;         ///< lists in english-multi.bin
+  std::uint64_t checked = 0;               ///< sampled pairs, a headword's own form aside
+  std::uint64_t confirmed = 0;             ///< … that libvoikko leads back to their headword
+  std::vector<std::string> unconfirmed;    ///< the first 20 others, "form -> headword"
 };
 
-/// Builds the four data files into `out`, printing progress on stderr. Fails when voikko, a
+/// Builds the six data files into `out`, printing progress on stderr. Fails when voikko, a
 /// source file or the transducer cannot be read or parsed, or a data file cannot be written.
 [[nodiscard]] Result<BuildSummary> build_data(const BuildOptions& opt);
 

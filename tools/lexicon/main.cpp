@@ -98,6 +98,9 @@ std::string stats_text(const BuildSummary& s, bool possessives) {
       << "list_targets " << s.inflections.list_targets << "\n"
       << "lists " << s.inflections.lists << "\n"
       << "truncated_lists " << s.inflections.truncated_lists << "\n"
+      << "english_keys " << s.english_keys << "\n"
+      << "english_list_targets " << s.english_list_targets << "\n"
+      << "english_lists " << s.english_lists << "\n"
       << "possessives " << (possessives ? "yes" : "no") << "\n";
   if (s.checked > 0) {
     char rate[32];
