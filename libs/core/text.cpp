@@ -1,12 +1,12 @@
 #include "core/text.h"
 
+#include <utf8proc.h>
+
 #include <algorithm>
 #include <iterator>
 #include <span>
 
 #include "base/utf8.h"
-
-#include <utf8proc.h>
 
 namespace pnt {
 namespace {

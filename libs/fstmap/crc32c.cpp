@@ -1,7 +1,7 @@
 // CRC-32C (Castagnoli) and the masking the fst format applies to it.
-#include "fstmap/map.h"
-
 #include <array>
+
+#include "fstmap/map.h"
 
 namespace pnt::fst {
 namespace {

@@ -1,11 +1,12 @@
 // Golden frames: the fixture lexicon drawn into fixed-size buffers, compared row by row.
+#include "app/render.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string>
 #include <vector>
 
-#include "app/render.h"
 #include "app/widgets.h"
 #include "core/legal.h"
 #include "tests/app/frame_util.h"

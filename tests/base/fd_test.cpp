@@ -1,10 +1,9 @@
 #include "base/fd.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <pthread.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cerrno>

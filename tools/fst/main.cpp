@@ -1,5 +1,7 @@
 // pnt-fst: builds, inspects and checks fst maps. Keys are written in the escaped text form
 // (printable ASCII as itself, other bytes as \xHH) so that any byte string round-trips.
+#include <stdio.h>  // getline
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -7,8 +9,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <stdio.h>  // getline
 
 #include "base/error.h"
 #include "fstmap/builder.h"
