@@ -1,6 +1,6 @@
 // pnt-lexicon: compiles the FreeDict fin-eng/eng-fin dictionaries and voikko's morphology into
 // the four data files, checks a sample of the form index against libvoikko, and measures
-// coverage on running text.
+// coverage on running text, with and without the program's word analysis.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -26,10 +26,111 @@ using namespace pnt;
 using namespace pnt::lexicon;
 
 struct Options : BuildOptions {
-  std::string coverage;  // text file to measure against data in `out`
+  std::string coverage;        // text file to measure against data in `out`
+  std::string words_out;       // with --coverage: write the words to ask pnt-lookup about
+  std::string lookup_results;  // with --coverage: pnt-lookup's lines for those words
   std::vector<std::string> lookup;
-  std::size_t misses = 40;
+  std::size_t misses = 30;
 };
+
+// Letters of a token (word_tokens yields letters with inner hyphens and apostrophes).
+std::size_t letter_count(std::string_view token) {
+  std::size_t n = 0;
+  for (const char c : token) {
+    if ((static_cast<unsigned char>(c) & 0xC0U) != 0x80U && c != '-' && c != '\'') {
+      ++n;
+    }
+  }
+  return n;
+}
+
+std::size_t char_count(std::string_view text) {
+  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U;
+  }));
+}
+
+std::vector<std::string> tab_fields(std::string_view line) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t tab = line.find('\t', start);
+    fields.emplace_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
+    if (tab == std::string_view::npos) {
+      return fields;
+    }
+    start = tab + 1;
+  }
+}
+
+// The character offsets at which an analysis line ("word analysis part=hw …") puts a boundary
+// between two word parts; boundaries before clitics and after hyphens are not counted.
+std::vector<std::size_t> word_boundaries(const std::vector<std::string>& fields) {
+  std::vector<std::size_t> out;
+  std::size_t at = 0;
+  for (std::size_t i = 2; i < fields.size(); ++i) {
+    const std::size_t eq = fields[i].rfind('=');
+    const std::string_view part = std::string_view(fields[i]).substr(0, eq);
+    at += char_count(part);
+    const bool next_is_word = i + 1 < fields.size() && !fields[i + 1].ends_with('=');
+    if (next_is_word && !part.ends_with('-')) {
+      out.push_back(at);
+    }
+  }
+  return out;
+}
+
+// The compound boundaries (character offsets) of every libvoikko analysis of `token`: a "="
+// inside its STRUCTURE starts a word part.
+std::vector<std::vector<std::size_t>> voikko_boundaries(const Voikko& voikko,
+                                                        std::string_view token) {
+  std::vector<std::vector<std::size_t>> out;
+  for (const Attributes& a : voikko.analyze(token)) {
+    const auto structure = a.find("STRUCTURE");
+    if (structure == a.end()) {
+      continue;
+    }
+    std::vector<std::size_t> cuts;
+    std::size_t at = 0;
+    for (const char c : structure->second) {
+      if (c == '=') {
+        if (at > 0) {
+          cuts.push_back(at);
+        }
+      } else {
+        ++at;
+      }
+    }
+    out.push_back(std::move(cuts));
+  }
+  return out;
+}
+
+// The accepted tokens of two or more letters, with their counts; `rejected` counts the others
+// that the spell checker refuses.
+std::unordered_map<std::string, std::uint64_t> accepted_tokens(std::string_view text,
+                                                               const Voikko& voikko,
+                                                               std::uint64_t& rejected) {
+  std::unordered_map<std::string, std::uint64_t> counts;
+  for (std::string& token : word_tokens(text)) {
+    if (letter_count(token) >= 2) {
+      ++counts[std::move(token)];
+    }
+  }
+  for (auto it = counts.begin(); it != counts.end();) {
+    if (voikko.spell(it->first)) {
+      ++it;
+    } else {
+      rejected += it->second;
+      it = counts.erase(it);
+    }
+  }
+  return counts;
+}
+
+double percent(std::uint64_t part, std::uint64_t whole) {
+  return whole ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0;
+}
 
 int run_coverage(const Options& opt) {
   auto voikko = Voikko::open(opt.voikko_path);
@@ -48,41 +149,121 @@ int run_coverage(const Options& opt) {
     std::cerr << format_report(map.error());
     return 1;
   }
-  std::unordered_map<std::string, std::uint64_t> counts;
-  for (const std::string& token : word_tokens(*text)) {
-    ++counts[token];
+  std::uint64_t rejected = 0;
+  const auto counts = accepted_tokens(*text, *voikko, rejected);
+  if (!opt.words_out.empty()) {
+    // The words pnt-lookup is asked about: each token as typed and lower-cased.
+    std::ofstream words(opt.words_out);
+    for (const auto& [token, n] : counts) {
+      words << token << '\n';
+      if (const std::string lower = lower_case(token); lower != token) {
+        words << lower << '\n';
+      }
+    }
+    return words ? 0 : 1;
   }
+  std::unordered_map<std::string, std::vector<std::string>> looked_up;
+  if (!opt.lookup_results.empty()) {
+    auto results = read_file(opt.lookup_results);
+    if (!results) {
+      std::cerr << format_report(results.error());
+      return 1;
+    }
+    std::istringstream lines(std::string(results->begin(), results->end()));
+    for (std::string line; std::getline(lines, line);) {
+      std::vector<std::string> fields = tab_fields(line);
+      std::string word = fields.front();
+      looked_up.emplace(std::move(word), std::move(fields));
+    }
+  }
+  // The line a token is shown by: as typed, else lower-cased; none when neither finds anything.
+  auto shown = [&](const std::string& token) -> const std::vector<std::string>* {
+    for (const std::string& word : {token, lower_case(token)}) {
+      const auto it = looked_up.find(word);
+      if (it != looked_up.end() && it->second.size() > 1 && it->second[1] != "none") {
+        return &it->second;
+      }
+    }
+    return nullptr;
+  };
+
   std::uint64_t total = 0;
   std::uint64_t hits = 0;
-  std::uint64_t rejected = 0;
+  std::uint64_t analysed_hits = 0;
+  std::uint64_t compounds = 0;
+  std::uint64_t agreeing = 0;
   std::vector<std::pair<std::uint64_t, std::string>> misses;
+  std::vector<std::pair<std::uint64_t, const std::vector<std::string>*>> analysed;
   for (const auto& [token, n] : counts) {
-    if (!voikko->spell(token)) {
-      rejected += n;
-      continue;
-    }
     total += n;
     if (map->get(as_bytes(token)) || map->get(as_bytes(lower_case(token)))) {
       hits += n;
-    } else {
-      misses.emplace_back(n, token);
+      analysed_hits += n;
+      continue;
     }
+    const std::vector<std::string>* line = looked_up.empty() ? nullptr : shown(token);
+    if (line == nullptr) {
+      misses.emplace_back(n, token);
+      continue;
+    }
+    analysed_hits += n;
+    if ((*line)[1] != "analysis") {
+      continue;
+    }
+    analysed.emplace_back(n, line);
+    const std::vector<std::size_t> ours = word_boundaries(*line);
+    if (ours.empty()) {
+      continue;
+    }
+    compounds += n;
+    // Every boundary must be one of libvoikko's in at least one of its readings.
+    const bool agrees =
+        std::ranges::any_of(voikko_boundaries(*voikko, token), [&](const auto& cuts) {
+          return std::ranges::all_of(ours, [&](std::size_t b) {
+            return std::find(cuts.begin(), cuts.end(), b) != cuts.end();
+          });
+        });
+    agreeing += agrees ? n : 0;
   }
+  const auto by_count = [](const auto& a, const auto& b) { return a.first > b.first; };
   std::sort(misses.begin(), misses.end(), [](const auto& a, const auto& b) {
     return a.first != b.first ? a.first > b.first : a.second < b.second;
   });
+  std::stable_sort(analysed.begin(), analysed.end(), by_count);
+
   std::printf(
-      "coverage: %llu of %llu accepted tokens lead to a headword (%.2f %%); "
-      "%llu tokens rejected by the spell checker; %zu distinct tokens\n",
+      "coverage: %llu of %llu accepted tokens of two or more letters lead to a headword without "
+      "analysis (%.2f %%); %llu tokens rejected by the spell checker; %zu distinct tokens\n",
       static_cast<unsigned long long>(hits), static_cast<unsigned long long>(total),
-      total ? 100.0 * static_cast<double>(hits) / static_cast<double>(total) : 0.0,
-      static_cast<unsigned long long>(rejected), counts.size());
+      percent(hits, total), static_cast<unsigned long long>(rejected), counts.size());
+  if (!looked_up.empty()) {
+    std::printf("coverage with analysis: %llu of %llu (%.2f %%)\n",
+                static_cast<unsigned long long>(analysed_hits),
+                static_cast<unsigned long long>(total), percent(analysed_hits, total));
+    std::printf(
+        "boundaries: %llu of %llu tokens analysed into two or more word parts (%.2f %%) have "
+        "every boundary where libvoikko puts one\n",
+        static_cast<unsigned long long>(agreeing), static_cast<unsigned long long>(compounds),
+        percent(agreeing, compounds));
+  }
   std::printf("most frequent misses:");
   for (std::size_t i = 0; i < misses.size() && i < opt.misses; ++i) {
     std::printf(" %s(%llu)", misses[i].second.c_str(),
                 static_cast<unsigned long long>(misses[i].first));
   }
   std::printf("\n");
+  if (!analysed.empty()) {
+    std::printf("most frequent analyses:\n");
+    for (std::size_t i = 0; i < analysed.size() && i < opt.misses; ++i) {
+      const std::vector<std::string>& fields = *analysed[i].second;
+      std::printf("  %s (%llu):", fields[0].c_str(),
+                  static_cast<unsigned long long>(analysed[i].first));
+      for (std::size_t f = 2; f < fields.size(); ++f) {
+        std::printf(" %s", fields[f].c_str());
+      }
+      std::printf("\n");
+    }
+  }
   return 0;
 }
 
@@ -209,6 +390,7 @@ void usage() {
   std::cerr << "usage: pnt-lexicon --sources DIR --out DIR [--mor FILE] [--voikko-path DIR]\n"
                "                   [--stats FILE] [--check N] [--no-possessives]\n"
                "       pnt-lexicon --coverage TEXT --out DIR [--voikko-path DIR]\n"
+               "                   [--words-out FILE | --lookup-results FILE]\n"
                "       pnt-lexicon --out DIR --lookup WORD...\n";
 }
 
@@ -239,6 +421,10 @@ int main(int argc, char** argv) {
       opt.check = std::stoul(value());
     } else if (arg == "--coverage") {
       opt.coverage = value();
+    } else if (arg == "--words-out") {
+      opt.words_out = value();
+    } else if (arg == "--lookup-results") {
+      opt.lookup_results = value();
     } else if (arg == "--only") {
       std::string list = value();
       std::size_t start = 0;
