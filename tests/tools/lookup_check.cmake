@@ -21,3 +21,10 @@ dialogi-ikkunan\tanalysis\tdialogi-=dialogi\tikkunan=ikkuna
 talo \tnone
 xyzzyq\tnone
 ")
+
+# English: a key, the same with a capital (found lower-cased), garbage.
+check("--english" "forest\nForest\nxyzzyq\n"
+"forest\tenglish\tmetsä\tsalo\tkorpi\tselkonen
+Forest\tenglish\tmetsä\tsalo\tkorpi\tselkonen
+xyzzyq\tnone
+")
