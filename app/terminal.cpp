@@ -207,7 +207,10 @@ struct CursesTerminal::State {
     action.sa_handler = on_terminating_signal;
     action.sa_mask = terminating_set();  // one tear-down at a time
     for (std::size_t i = 0; i < TERMINATING.size(); ++i) {
-      ::sigaction(TERMINATING[i], &action, nullptr);
+      // A signal ignored from the start (nohup, a background job) stays ignored.
+      if (previous_actions[i].sa_handler != SIG_IGN) {
+        ::sigaction(TERMINATING[i], &action, nullptr);
+      }
     }
     handlers = true;
   }
