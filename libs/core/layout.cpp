@@ -146,14 +146,14 @@ void sync_directory(const fs::path& dir) {
 }
 
 // For a file the user may write in a directory they may not: no atomic replacement is possible,
-// and leaving the file stale would make every later start ignore the saved layout.
-// Truncated only after the new text is written, so a write that fails leaves the old one.
-bool overwrite_in_place(const fs::path& path, std::string_view text, detail::WriteStep write) {
+// and leaving the file stale would make every later start ignore the saved layout. It is cut to
+// length only after the new text is written, so a write that fails leaves the old one.
+bool overwrite_in_place(const fs::path& path, std::string_view text, detail::WriteStep write_step) {
   Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
   if (fd.get() < 0) {
     return false;
   }
-  if (!write(fd.get(), text) || ::ftruncate(fd.get(), static_cast<off_t>(text.size())) != 0 ||
+  if (!write_step(fd.get(), text) || ::ftruncate(fd.get(), static_cast<off_t>(text.size())) != 0 ||
       ::fsync(fd.get()) != 0) {
     return false;
   }
@@ -374,9 +374,9 @@ std::optional<std::string> read_layout_text(const fs::path& path) {
   return text;
 }
 
-bool write_file_atomically(const fs::path& path, std::string_view text, WriteStep write) {
-  if (write == nullptr) {
-    write = write_all;
+bool write_file_atomically(const fs::path& path, std::string_view text, WriteStep write_step) {
+  if (write_step == nullptr) {
+    write_step = write_all;
   }
   const fs::path target = resolve_target(path);
   fs::path dir = target.parent_path();
@@ -394,10 +394,10 @@ bool write_file_atomically(const fs::path& path, std::string_view text, WriteSte
         continue;
       }
       std::error_code ec;
-      return fs::is_regular_file(target, ec) && overwrite_in_place(target, text, write);
+      return fs::is_regular_file(target, ec) && overwrite_in_place(target, text, write_step);
     }
-    const bool written = write(fd.get(), text) && ::fsync(fd.get()) == 0 && fd.close_checked() &&
-                         ::rename(temp.c_str(), target.c_str()) == 0;
+    const bool written = write_step(fd.get(), text) && ::fsync(fd.get()) == 0 &&
+                         fd.close_checked() && ::rename(temp.c_str(), target.c_str()) == 0;
     if (!written) {
       ::unlink(temp.c_str());
       return false;
@@ -421,16 +421,16 @@ LayoutConfig load_layout_from(const std::optional<fs::path>& beside, const fs::p
 }
 
 void save_layout_to(const LayoutConfig& layout, const std::optional<fs::path>& beside,
-                    const fs::path& home, WriteStep write) {
+                    const fs::path& home, WriteStep write_step) {
   try {
     const std::string text = format_layout(layout);
-    if (beside && write_file_atomically(*beside, text, write)) {
+    if (beside && write_file_atomically(*beside, text, write_step)) {
       return;
     }
     std::error_code ec;
     fs::create_directories(home.parent_path(), ec);
     // A failure here is dropped: the layout stays as dragged for the rest of the run.
-    (void)write_file_atomically(home, text, write);
+    (void)write_file_atomically(home, text, write_step);
   } catch (...) {
     // Path building can only fail to allocate; saving is best effort.
   }

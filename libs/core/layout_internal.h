@@ -24,7 +24,7 @@ using WriteStep = bool (*)(int fd, std::string_view text);
 /// file may be written, not its folder, it is overwritten in place, without truncating first,
 /// so that a write that fails from the start leaves it as it was.
 [[nodiscard]] bool write_file_atomically(const std::filesystem::path& path, std::string_view text,
-                                         WriteStep write = nullptr);
+                                         WriteStep write_step = nullptr);
 
 /// `load_layout` with the two locations given.
 [[nodiscard]] LayoutConfig load_layout_from(const std::optional<std::filesystem::path>& beside,
@@ -32,7 +32,7 @@ using WriteStep = bool (*)(int fd, std::string_view text);
 
 /// `save_layout` with the two locations given.
 void save_layout_to(const LayoutConfig& layout, const std::optional<std::filesystem::path>& beside,
-                    const std::filesystem::path& home, WriteStep write = nullptr);
+                    const std::filesystem::path& home, WriteStep write_step = nullptr);
 
 /// `layout_path_in_home` for a given value of HOME (nothing when unset).
 [[nodiscard]] std::filesystem::path layout_path_for_home(const char* home);
