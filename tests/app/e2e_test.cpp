@@ -588,13 +588,14 @@ class Spawned {
 
   // Reads until nothing has arrived for 300 ms.
   void quiet() {
+    const auto deadline = std::chrono::steady_clock::now() + PTY_WAIT;
     std::size_t size = 0;
     do {
       size = output_.size();
       pollfd fd{master_, POLLIN, 0};
       poll(&fd, 1, 300);
       read_some();
-    } while (output_.size() != size);
+    } while (output_.size() != size && std::chrono::steady_clock::now() < deadline);
   }
 
   // The raw wait status once the process has ended, or -1 after the timeout.
