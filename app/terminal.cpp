@@ -5,8 +5,10 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <term.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <array>
@@ -138,6 +140,104 @@ void follow_terminal_size() {
   }
 }
 
+// Every terminal emulator in common use understands this description, so it stands in for one
+// the database lacks (a newer emulator's type, seen over ssh on an older machine).
+constexpr const char* FALLBACK_TYPE = "xterm-256color";
+
+// Whether the current description (of setupterm or newterm) has the capability `name`.
+bool has_capability(const char* name) {
+  const char* value = tigetstr(const_cast<char*>(name));
+  return value != nullptr && value != reinterpret_cast<const char*>(-1);
+}
+
+// The terminal type to open: TERM when the database describes it, else the fallback. Only
+// reads descriptions; the terminal is not touched.
+Result<std::string> terminal_type() {
+  const char* env = std::getenv("TERM");
+  std::string type = env != nullptr ? env : "";
+  const std::string unusable = "cannot use the terminal type \"" + type + "\"";
+  int status = 0;
+  if (type.empty() || setupterm(type.c_str(), STDOUT_FILENO, &status) != OK) {
+    if (status == 1) {
+      return fail(unusable);  // described, but as a terminal the library cannot drive
+    }
+    if (setupterm(FALLBACK_TYPE, STDOUT_FILENO, &status) != OK) {
+      return fail(unusable, Error(std::string("neither it nor ") + FALLBACK_TYPE +
+                                  " is in the terminal database"));
+    }
+    type = FALLBACK_TYPE;
+  }
+  const bool addressable = has_capability("cup");
+  del_curterm(cur_term);  // newterm() loads its own
+  if (!addressable) {
+    return fail(unusable, Error("it cannot move the cursor"));
+  }
+  return type;
+}
+
+// The tear-down of close() for a termination signal, prepared by open() so that the handler
+// only writes bytes and restores the saved modes, as async-signal-safe code must.
+constexpr std::array<int, 4> TERMINATING = {SIGTERM, SIGHUP, SIGQUIT, SIGINT};
+struct Bytes {
+  std::array<char, 512> data{};
+  std::size_t size = 0;
+  void add(std::string_view bytes) {
+    const std::size_t n = std::min(bytes.size(), data.size() - size);
+    std::memcpy(data.data() + size, bytes.data(), n);
+    size += n;
+  }
+};
+struct SignalTearDown {
+  Bytes before;     // mouse modes off, then what endwin() writes
+  Bytes after;      // the program's own alternate screen off, the cursor shown
+  termios shell{};  // the modes before the start
+};
+SignalTearDown tear_down;  // changed only while no handler is installed
+
+int add_to_tear_down(int ch) {
+  const char byte = static_cast<char>(ch);
+  tear_down.before.add(std::string_view(&byte, 1));
+  return ch;
+}
+
+void write_unchecked(const char* bytes, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(STDOUT_FILENO, bytes, size);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      return;
+    }
+    bytes += n;
+    size -= static_cast<std::size_t>(n);
+  }
+}
+
+void on_terminating_signal(int signal) {
+  write_unchecked(tear_down.before.data.data(), tear_down.before.size);
+  ::tcsetattr(STDOUT_FILENO, TCSANOW, &tear_down.shell);
+  write_unchecked(tear_down.after.data.data(), tear_down.after.size);
+  // Ends the process as the signal would have, so that the shell sees it.
+  struct sigaction default_action {};
+  default_action.sa_handler = SIG_DFL;
+  ::sigaction(signal, &default_action, nullptr);
+  sigset_t set;
+  ::sigemptyset(&set);
+  ::sigaddset(&set, signal);
+  ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+  ::raise(signal);
+}
+
+sigset_t terminating_set() {
+  sigset_t set;
+  ::sigemptyset(&set);
+  for (const int signal : TERMINATING) {
+    ::sigaddset(&set, signal);
+  }
+  return set;
+}
+
 }  // namespace
 
 struct CursesTerminal::State {
@@ -156,6 +256,63 @@ struct CursesTerminal::State {
   std::vector<Event> decoded;
   std::deque<Event> events;  // decoded and not yet handed out
   std::unique_ptr<ResizeWatch> resize_watch;
+  // The termination signals' actions before open(), put back by close().
+  std::array<struct sigaction, TERMINATING.size()> previous_actions{};
+  bool handlers = false;
+
+  // Prepares the signal tear-down from the terminal description and installs its handler.
+  void catch_terminating_signals() {
+    tear_down.before = Bytes{};
+    tear_down.before.add(MOUSE_OFF);
+    const auto add_capability = [](const char* name) {
+      if (has_capability(name)) {
+        tputs(tigetstr(const_cast<char*>(name)), 1, add_to_tear_down);
+      }
+    };
+    // What endwin() writes, in its order.
+    add_capability("cnorm");
+    add_capability("rmcup");
+    tear_down.before.add("\r");
+    add_capability("rmkx");
+    tear_down.after = Bytes{};
+    tear_down.after.add(own_alternate_screen ? ALTERNATE_OFF : "");
+    tear_down.after.add(CURSOR_SHOW);
+    struct sigaction action {};
+    action.sa_handler = on_terminating_signal;
+    action.sa_mask = terminating_set();  // one tear-down at a time
+    for (std::size_t i = 0; i < TERMINATING.size(); ++i) {
+      // A signal ignored from the start (nohup, a background job) stays ignored.
+      if (previous_actions[i].sa_handler != SIG_IGN) {
+        ::sigaction(TERMINATING[i], &action, nullptr);
+      }
+    }
+    handlers = true;
+  }
+
+  // Blocks the termination signals for its lifetime; then puts back their former actions, so
+  // that one that came meanwhile ends the process after a complete tear-down.
+  class SignalsHeld {
+   public:
+    explicit SignalsHeld(State& state) : state_(state) {
+      const sigset_t set = terminating_set();
+      ::sigprocmask(SIG_BLOCK, &set, &mask_);
+    }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+    ~SignalsHeld() {
+      if (state_.handlers) {
+        for (std::size_t i = 0; i < TERMINATING.size(); ++i) {
+          ::sigaction(TERMINATING[i], &state_.previous_actions[i], nullptr);
+        }
+        state_.handlers = false;
+      }
+      ::sigprocmask(SIG_SETMASK, &mask_, nullptr);
+    }
+
+   private:
+    State& state_;
+    sigset_t mask_{};
+  };
 
   [[nodiscard]] short pair_for(Color color) const {
     return static_cast<short>(colors ? static_cast<int>(color) : 0);
@@ -195,17 +352,26 @@ Result<std::unique_ptr<CursesTerminal>> CursesTerminal::open() {
     return fail("standard input and output must be a terminal");
   }
   use_utf8_locale();
+  Result<std::string> type = terminal_type();
+  if (!type) {
+    return std::unexpected(std::move(type.error()));
+  }
   std::unique_ptr<CursesTerminal> terminal(new CursesTerminal());
   terminal->state_ = std::make_unique<State>();
   State& state = *terminal->state_;
-  state.screen = newterm(nullptr, stdout, stdin);
+  // Before newterm(), which puts its own handlers for two of them in place.
+  ::tcgetattr(STDOUT_FILENO, &tear_down.shell);
+  for (std::size_t i = 0; i < TERMINATING.size(); ++i) {
+    ::sigaction(TERMINATING[i], nullptr, &state.previous_actions[i]);
+  }
+  state.screen = newterm(type->c_str(), stdout, stdin);
   if (state.screen == nullptr) {
-    const char* term = std::getenv("TERM");
-    return fail("cannot use the terminal type \"" + std::string(term ? term : "") + "\"");
+    return fail("cannot use the terminal type \"" + *type + "\"");
   }
   set_term(state.screen);
   state.open = true;
   state.own_alternate_screen = !capability_holds("smcup", ALTERNATE_ON);
+  state.catch_terminating_signals();
   if (state.own_alternate_screen) {
     if (auto written = write_all(ALTERNATE_ON); !written) {
       return std::unexpected(std::move(written.error()));
@@ -361,6 +527,7 @@ Result<void> CursesTerminal::close() {
     return {};
   }
   state.open = false;
+  const State::SignalsHeld held(state);
   std::fflush(stdout);
   // Mouse reporting goes off while the alternate screen is still shown.
   if (auto written = write_all(MOUSE_OFF); !written) {

@@ -12,9 +12,8 @@
 # .S, so changing their bytes re-assembles too.
 include_guard(GLOBAL)
 enable_language(ASM)
+include(EmbedDataPaths)
 
-set(PNT_DATA_FILES inflections.fst inflections-multi.bin glosses.bin glosses.fst english.fst
-    english-multi.bin)
 
 function(pnt_embed_data library)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "DATA_DIR" "")
@@ -22,24 +21,14 @@ function(pnt_embed_data library)
     set(arg_DATA_DIR "${PNT_DATA_DIR}")
   endif()
   get_filename_component(dir "${arg_DATA_DIR}" ABSOLUTE BASE_DIR "${PROJECT_SOURCE_DIR}")
-  if(dir MATCHES "\n")
-    message(FATAL_ERROR "pnt_embed_data: the data folder's path holds a line break: ${dir}")
-  endif()
-
   set(files "")
-  set(defines "")
   foreach(name IN LISTS PNT_DATA_FILES)
     if(NOT EXISTS "${dir}/${name}")
       message(FATAL_ERROR "pnt_embed_data: ${dir}/${name} is missing (PNT_DATA_DIR=${dir})")
     endif()
     list(APPEND files "${dir}/${name}")
-    string(TOUPPER "${name}" macro)
-    string(REGEX REPLACE "[^A-Z0-9]" "_" macro "${macro}")
-    # The path becomes an assembler string, which a quote in a folder name must not end early
-    # (CMake has already turned any backslash into a slash).
-    string(REPLACE "\"" "\\\"" quoted "${dir}/${name}")
-    string(APPEND defines "#define PNT_FILE_${macro} \"${quoted}\"\n")
   endforeach()
+  pnt_embedded_paths_header(defines "${dir}" ${PNT_DATA_FILES})
 
   set(gen "${CMAKE_CURRENT_BINARY_DIR}/${library}_paths")
   # file(CONFIGURE) rewrites the header only when its text changes, so an unchanged folder

@@ -1,6 +1,7 @@
 #include "core/layout.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -132,13 +133,15 @@ void sync_directory(const fs::path& dir) {
 }
 
 // For a file the user may write in a directory they may not: no atomic replacement is possible,
-// and leaving the file stale would make every later start ignore the saved layout.
-bool overwrite_in_place(const fs::path& path, std::string_view text) {
-  Fd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW));
+// and leaving the file stale would make every later start ignore the saved layout. It is cut to
+// length only after the new text is written, so a write that fails leaves the old one.
+bool overwrite_in_place(const fs::path& path, std::string_view text, detail::WriteStep write_step) {
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
   if (fd.get() < 0) {
     return false;
   }
-  if (!write_all(fd.get(), text) || ::fsync(fd.get()) != 0) {
+  if (!write_step(fd.get(), text) || ::ftruncate(fd.get(), static_cast<off_t>(text.size())) != 0 ||
+      ::fsync(fd.get()) != 0) {
     return false;
   }
   return fd.close_checked();
@@ -304,7 +307,16 @@ LayoutConfig load_layout() {
 }
 
 void save_layout(const LayoutConfig& layout) {
+  // A termination signal waits until the file is complete: its handler ends the process.
+  sigset_t terminating;
+  sigset_t previous;
+  ::sigemptyset(&terminating);
+  for (const int signal : {SIGTERM, SIGHUP, SIGQUIT, SIGINT}) {
+    ::sigaddset(&terminating, signal);
+  }
+  ::pthread_sigmask(SIG_BLOCK, &terminating, &previous);
   detail::save_layout_to(layout, layout_path_beside_executable(), layout_path_in_home());
+  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 namespace detail {
@@ -348,7 +360,10 @@ std::optional<std::string> read_layout_text(const fs::path& path) {
   return text;
 }
 
-bool write_file_atomically(const fs::path& path, std::string_view text) {
+bool write_file_atomically(const fs::path& path, std::string_view text, WriteStep write_step) {
+  if (write_step == nullptr) {
+    write_step = write_all;
+  }
   const fs::path target = resolve_target(path);
   fs::path dir = target.parent_path();
   if (dir.empty()) {
@@ -365,9 +380,9 @@ bool write_file_atomically(const fs::path& path, std::string_view text) {
         continue;
       }
       std::error_code ec;
-      return fs::is_regular_file(target, ec) && overwrite_in_place(target, text);
+      return fs::is_regular_file(target, ec) && overwrite_in_place(target, text, write_step);
     }
-    const bool written = write_all(fd.get(), text) && ::fsync(fd.get()) == 0 &&
+    const bool written = write_step(fd.get(), text) && ::fsync(fd.get()) == 0 &&
                          fd.close_checked() && ::rename(temp.c_str(), target.c_str()) == 0;
     if (!written) {
       ::unlink(temp.c_str());
@@ -392,16 +407,16 @@ LayoutConfig load_layout_from(const std::optional<fs::path>& beside, const fs::p
 }
 
 void save_layout_to(const LayoutConfig& layout, const std::optional<fs::path>& beside,
-                    const fs::path& home) {
+                    const fs::path& home, WriteStep write_step) {
   try {
     const std::string text = format_layout(layout);
-    if (beside && write_file_atomically(*beside, text)) {
+    if (beside && write_file_atomically(*beside, text, write_step)) {
       return;
     }
     std::error_code ec;
     fs::create_directories(home.parent_path(), ec);
     // A failure here is dropped: the layout stays as dragged for the rest of the run.
-    (void)write_file_atomically(home, text);
+    (void)write_file_atomically(home, text, write_step);
   } catch (...) {
     // Path building can only fail to allocate; saving is best effort.
   }

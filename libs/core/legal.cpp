@@ -94,14 +94,27 @@ What the program does not do
   - It sends no telemetry, usage statistics or error reports.
   - It keeps no history. What you type stays in memory only while the
     program runs and is gone when it ends.
-  - It reads no other files. The dictionary is compiled into the program
+  - It reads no data files. The dictionary is compiled into the program
     itself, so no data files are looked for or opened.
   - It writes no other files: no logs, no caches, no temporary files
     beyond the one it renames into place when it saves the layout.
 
-Besides the layout file, the program looks only at the terminal it runs in,
-at its own location on disk (to find the layout file beside it) and at the
-HOME environment variable (to find your home directory).
+What else the program reads
+
+Besides the layout file, the program reads only:
+
+  - the description of your terminal type, named by the TERM environment
+    variable, from the terminal database (the system's, or your own in
+    ~/.terminfo) when there is one. When it finds none, it uses the
+    description of xterm-256color; the release builds carry that one and a
+    few other common ones built in;
+  - when built with the system's libraries (as the Debian build is), the
+    system's locale data, to handle text in UTF-8. The release builds need
+    none.
+
+It also looks at the terminal it runs in, at its own location on disk (to
+find the layout file beside it), and at the HOME, TERM and NO_COLOR
+environment variables.
 
 Changes
 

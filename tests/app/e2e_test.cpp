@@ -3,15 +3,25 @@
 // the fixture lexicon and, where the build has it, over the shipped data set.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
+#include <utmp.h>
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cstdio>
 #include <ostream>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "core/legal.h"
@@ -507,6 +517,284 @@ TEST(EndToEndEnglish, CtrlESearchesEnglishAndBack) {
   session.send("\033");
   EXPECT_EQ(session.wait_exit(), 0);
 }
+
+// Abuse at the terminal: unknown terminal types, termination signals, a huge paste and a storm of
+// resizes. These runs need what a Session does not give: TERM unset, standard error apart from
+// the terminal, the process id and its raw wait status.
+class Spawned {
+ public:
+  // `term` nullptr: TERM unset.
+  Spawned(const char* program, const char* term, std::uint16_t width, std::uint16_t height) {
+    char pattern[] = "/tmp/pnt-abuse-XXXXXX";
+    if (mkdtemp(pattern) == nullptr || pipe(err_) != 0) {
+      return;
+    }
+    home_ = pattern;
+    winsize size{height, width, 0, 0};
+    int slave = -1;
+    if (openpty(&master_, &slave, nullptr, nullptr, &size) != 0) {
+      return;
+    }
+    tcgetattr(slave, &initial_);
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(master_);
+      login_tty(slave);
+      dup2(err_[1], STDERR_FILENO);
+      const rlimit no_core{0, 0};
+      setrlimit(RLIMIT_CORE, &no_core);  // SIGQUIT would dump one
+      clearenv();
+      if (term != nullptr) {
+        setenv("TERM", term, 1);
+      }
+      setenv("HOME", home_.c_str(), 1);
+      execl(program, program, static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(slave);
+    close(err_[1]);
+    err_[1] = -1;
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+  }
+  Spawned(const Spawned&) = delete;
+  Spawned& operator=(const Spawned&) = delete;
+  ~Spawned() {
+    if (pid_ > 0 && status_ < 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    for (const int fd : {master_, err_[0], err_[1]}) {
+      if (fd >= 0) {
+        close(fd);
+      }
+    }
+    std::error_code ignored;
+    fs::remove_all(home_, ignored);
+  }
+
+  [[nodiscard]] pid_t pid() const { return pid_; }
+  [[nodiscard]] int pty() const { return master_; }
+  [[nodiscard]] const std::string& output() const { return output_; }
+  [[nodiscard]] const termios& initial_modes() const { return initial_; }
+  [[nodiscard]] termios modes() const {
+    termios now{};
+    tcgetattr(master_, &now);
+    return now;
+  }
+
+  // Writes everything, reading the program's output meanwhile so that neither side stalls.
+  void send(std::string_view bytes) {
+    const auto deadline = std::chrono::steady_clock::now() + 4 * PTY_WAIT;
+    while (!bytes.empty() && std::chrono::steady_clock::now() < deadline) {
+      pollfd fd{master_, POLLIN | POLLOUT, 0};
+      poll(&fd, 1, 50);
+      read_some();
+      if ((fd.revents & POLLOUT) != 0) {
+        const ssize_t n = write(master_, bytes.data(), std::min<std::size_t>(bytes.size(), 1024));
+        if (n > 0) {
+          bytes.remove_prefix(static_cast<std::size_t>(n));
+        }
+      }
+    }
+  }
+
+  bool wait_for(std::string_view text, std::size_t from = 0) {
+    const auto deadline = std::chrono::steady_clock::now() + PTY_WAIT;
+    while (output_.find(text, from) == std::string::npos) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        return false;
+      }
+      pollfd fd{master_, POLLIN, 0};
+      poll(&fd, 1, 50);
+      read_some();
+    }
+    return true;
+  }
+
+  // Reads until nothing has arrived for 300 ms.
+  void quiet() {
+    const auto deadline = std::chrono::steady_clock::now() + PTY_WAIT;
+    std::size_t size = 0;
+    do {
+      size = output_.size();
+      pollfd fd{master_, POLLIN, 0};
+      poll(&fd, 1, 300);
+      read_some();
+    } while (output_.size() != size && std::chrono::steady_clock::now() < deadline);
+  }
+
+  // The raw wait status once the process has ended, or -1 after the timeout.
+  int wait() {
+    const auto deadline = std::chrono::steady_clock::now() + PTY_WAIT;
+    while (status_ < 0 && std::chrono::steady_clock::now() < deadline) {
+      read_some();
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        status_ = status;
+        read_some();
+      } else {
+        std::this_thread::sleep_for(5ms);
+      }
+    }
+    return status_;
+  }
+
+  [[nodiscard]] std::string errors() const {
+    std::string text;
+    char buffer[512];
+    ssize_t n = 0;
+    while ((n = read(err_[0], buffer, sizeof buffer)) > 0) {
+      text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
+  }
+
+ private:
+  void read_some() {
+    char buffer[8192];
+    ssize_t n = 0;
+    while ((n = read(master_, buffer, sizeof buffer)) > 0) {
+      output_.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+
+  fs::path home_;
+  pid_t pid_ = -1;
+  int master_ = -1;
+  int err_[2] = {-1, -1};
+  int status_ = -1;
+  termios initial_{};
+  std::string output_;
+};
+
+enum class Abuse { Starts, Refused, Signal, Paste, Resizes };
+
+struct AbuseCase {
+  const char* name;
+  Abuse kind;
+  const char* term = "xterm-256color";  // nullptr: unset
+  int signal = 0;
+};
+
+void PrintTo(const AbuseCase& c, std::ostream* out) { *out << c.name; }
+
+class AbuseAtTheTerminal : public ::testing::TestWithParam<AbuseCase> {
+ protected:
+  void SetUp() override {
+    if (FIXTURE.program == nullptr) {
+      GTEST_SKIP() << "the fixture program is not part of this build";
+    }
+  }
+};
+
+// 100 KB of what a careless paste holds: words, line breaks, tabs and bytes that are no UTF-8.
+std::string paste_text() {
+  std::string text;
+  for (int i = 0; text.size() < 100 * 1024; ++i) {
+    text += "talo koira\tkissa";
+    text += i % 3 == 0 ? "\xff\xc3(\xe2\x82" : "\xc3\xa4";
+    text += i % 5 == 0 ? "\n" : " ";
+  }
+  return text + "x";
+}
+
+TEST_P(AbuseAtTheTerminal, EndsCleanly) {
+  const AbuseCase& c = GetParam();
+  constexpr std::uint16_t WIDTH = 80;
+  constexpr std::uint16_t HEIGHT = 24;
+  Spawned run(FIXTURE.program, c.term, WIDTH, HEIGHT);
+  ASSERT_GT(run.pid(), 0);
+  if (c.kind == Abuse::Refused) {
+    const int status = run.wait();
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(run.errors(), "Error: cannot use the terminal type \"" + std::string(c.term) +
+                                "\"\n\nCaused by:\n    it cannot move the cursor\n");
+    EXPECT_EQ(run.output(), "");
+    EXPECT_EQ(run.modes().c_lflag, run.initial_modes().c_lflag);
+    return;
+  }
+  ASSERT_TRUE(run.wait_for(PROMPT)) << run.output() << run.errors();
+  EXPECT_NE(run.output().find(MOUSE_ON), std::string::npos);
+  std::size_t mark = run.output().size();
+  if (c.kind == Abuse::Signal) {
+    run.quiet();
+    mark = run.output().size();
+    kill(run.pid(), c.signal);
+    const int status = run.wait();
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), c.signal);
+    // The tear-down of a quit, in its order, and nothing after it.
+    const std::string tail = run.output().substr(mark);
+    EXPECT_TRUE(tail.starts_with(MOUSE_OFF)) << tail;
+    EXPECT_LT(tail.find(MOUSE_OFF), tail.find("\033[?1049l")) << tail;
+    EXPECT_TRUE(tail.ends_with("\033[?25h")) << tail;
+    const termios modes = run.modes();
+    EXPECT_EQ(modes.c_lflag, run.initial_modes().c_lflag);
+    EXPECT_EQ(modes.c_iflag, run.initial_modes().c_iflag);
+    return;
+  }
+  if (c.kind == Abuse::Paste) {
+    const auto start = std::chrono::steady_clock::now();
+    run.send(paste_text());
+    const auto written = std::chrono::steady_clock::now();
+    run.send("\033");
+    ASSERT_TRUE(WIFEXITED(run.wait())) << "no exit after the paste";
+    const auto ms = [](auto d) {
+      return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+    };
+    std::printf("paste: written in %lld ms, exit %lld ms after the last byte\n",
+                static_cast<long long>(ms(written - start)),
+                static_cast<long long>(ms(std::chrono::steady_clock::now() - written)));
+  }
+  if (c.kind == Abuse::Resizes) {
+    run.send("talo");
+    ASSERT_TRUE(run.wait_for(FIXTURE.gloss, mark));
+    for (int i = 0; i < 200; ++i) {
+      // Down to 1×1 at the middle, and back.
+      const int step = i < 100 ? i : 199 - i;
+      const auto width = static_cast<std::uint16_t>(std::max(1, WIDTH - step * WIDTH / 99));
+      const auto height = static_cast<std::uint16_t>(std::max(1, HEIGHT - step * HEIGHT / 99));
+      winsize size{height, width, 0, 0};
+      ioctl(run.pty(), TIOCSWINSZ, &size);
+    }
+    run.quiet();
+    const std::string_view out = run.output();
+    const std::size_t clear = out.rfind("\033[H\033[2J");
+    ASSERT_NE(clear, std::string_view::npos);
+    Screen screen(WIDTH, HEIGHT);
+    screen.feed(out.substr(clear));
+    EXPECT_TRUE(screen.shows(FIXTURE.gloss)) << screen.text();
+    EXPECT_EQ(cells(screen, HEIGHT, 1, WIDTH).substr(0, 3), "└") << screen.text();
+    EXPECT_EQ(screen.find("┘")->first, 32) << screen.text();  // 40 % of 80
+  }
+  if (c.kind != Abuse::Paste) {
+    run.send("\033");
+  }
+  const int status = run.wait();
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(run.errors(), "");
+  EXPECT_EQ(run.modes().c_lflag, run.initial_modes().c_lflag);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AbuseAtTheTerminal,
+    ::testing::Values(AbuseCase{"xterm_kitty", Abuse::Starts, "xterm-kitty"},
+                      AbuseCase{"alacritty", Abuse::Starts, "alacritty"},
+                      AbuseCase{"foot", Abuse::Starts, "foot"},
+                      AbuseCase{"unknown_type", Abuse::Starts, "no-such-terminal"},
+                      AbuseCase{"term_unset", Abuse::Starts, nullptr},
+                      AbuseCase{"term_empty", Abuse::Starts, ""},
+                      AbuseCase{"dumb", Abuse::Refused, "dumb"},
+                      AbuseCase{"sigterm", Abuse::Signal, "xterm-256color", SIGTERM},
+                      AbuseCase{"sighup", Abuse::Signal, "xterm-256color", SIGHUP},
+                      AbuseCase{"sigquit", Abuse::Signal, "xterm-256color", SIGQUIT},
+                      AbuseCase{"sigint", Abuse::Signal, "xterm-256color", SIGINT},
+                      AbuseCase{"sigterm_linux", Abuse::Signal, "linux", SIGTERM},
+                      AbuseCase{"paste_100k", Abuse::Paste},
+                      AbuseCase{"resizes_200", Abuse::Resizes}),
+    [](const ::testing::TestParamInfo<AbuseCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pnt

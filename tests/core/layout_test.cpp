@@ -378,5 +378,42 @@ TEST(SaveLayout, KeepsSymlinksAndFilesInReadOnlyFolders) {
   EXPECT_FALSE(fs::exists(tmp.path() / "home.toml"));
 }
 
+// Write steps that fail as a full disk or a failing device does: at once, or halfway through.
+bool fail_at_once(int /*fd*/, std::string_view /*text*/) { return false; }
+bool fail_halfway(int fd, std::string_view text) {
+  (void)!::write(fd, text.data(), text.size() / 2);
+  return false;
+}
+
+TEST(SaveLayout, AFailingWriteKeepsTheOldFileAndLeavesNothingElse) {
+  const std::string old = format_layout(LayoutConfig{20, 30});
+  // Where the old file is: beside the program, under home, or (not as root, who may write
+  // anywhere) in a folder that takes no new files, where it is overwritten in place.
+  enum class Old { Beside, Home, ReadOnlyFolder };
+  for (const detail::WriteStep write : {&fail_at_once, &fail_halfway}) {
+    for (const Old where : {Old::Beside, Old::Home, Old::ReadOnlyFolder}) {
+      if (where == Old::ReadOnlyFolder && (::geteuid() == 0 || write == &fail_halfway)) {
+        continue;  // in place, only a write that fails from the start keeps the old text
+      }
+      SCOPED_TRACE(testing::Message() << static_cast<int>(where) << (write == &fail_at_once));
+      TempDir tmp;
+      const fs::path beside = tmp.path() / "bin" / "pohjantuulikko.toml";
+      const fs::path home = tmp.path() / "home" / "pohjantuulikko.toml";
+      fs::create_directories(beside.parent_path());
+      fs::create_directories(home.parent_path());
+      const fs::path& file = where == Old::Home ? home : beside;
+      write_text(file, old);
+      if (where == Old::ReadOnlyFolder) {
+        fs::permissions(beside.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+      }
+      detail::save_layout_to(LayoutConfig{70, 80}, beside, home, write);
+      fs::permissions(beside.parent_path(), fs::perms::owner_all);
+      EXPECT_EQ(read_text(file), old);
+      EXPECT_EQ(entries(beside.parent_path()).size() + entries(home.parent_path()).size(), 1U);
+      EXPECT_EQ(detail::load_layout_from(beside, home), (LayoutConfig{20, 30}));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace pnt
