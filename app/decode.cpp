@@ -246,11 +246,18 @@ Step parse_sequence(Bytes b, bool final) {
     return done(6, legacy_mouse(b[3], b[4], b[5]), true);
   }
   const bool sgr = csi && b.size() > 2 && b[2] == '<';
-  const std::optional<Event> cut = sgr ? std::nullopt : std::optional<Event>(key(Key::Other));
+  // A sequence cut short: an unknown key, or nothing for a report. Made only when needed (an
+  // Event held across the loop trips g++ 12's -Wmaybe-uninitialized at -O3).
+  const auto cut = [sgr]() -> std::optional<Event> {
+    if (sgr) {
+      return std::nullopt;
+    }
+    return key(Key::Other);
+  };
   for (std::size_t i = 2; i < b.size(); ++i) {
     const std::uint8_t c = b[i];
     if (c < 0x20 || c > 0x7E) {
-      return done(i, cut, sgr);
+      return done(i, cut(), sgr);
     }
     if (sgr && (c == 'M' || c == 'm')) {
       return done(i + 1, sgr_mouse(b.subspan(3, i - 3), c), true);
@@ -259,7 +266,7 @@ Step parse_sequence(Bytes b, bool final) {
       return done(i + 1, key_sequence(csi, b.subspan(2, i - 2), c));
     }
   }
-  return final ? done(b.size(), cut, sgr) : MORE;
+  return final ? done(b.size(), cut(), sgr) : MORE;
 }
 
 Step with_alt(Step step) {
