@@ -4,6 +4,8 @@
 #include <optional>
 #include <utility>
 
+#include "base/utf8.h"
+
 namespace pnt {
 namespace {
 
@@ -54,41 +56,10 @@ KeyEvent key_for_char(char32_t c) {
   return {.key = Key::Char, .ch = c};
 }
 
-// The number of bytes of a UTF-8 sequence led by `lead`; 0 when it cannot lead one.
-std::size_t utf8_length(std::uint8_t lead) {
-  if (lead < 0x80) {
-    return 1;
-  }
-  if (lead < 0xC2) {
-    return 0;  // a continuation byte, or the lead of an overlong form
-  }
-  if (lead < 0xE0) {
-    return 2;
-  }
-  return lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
-}
-
-// The range of the second byte, which rules out overlong forms, surrogates and values past
-// U+10FFFF.
-std::pair<std::uint8_t, std::uint8_t> second_byte_range(std::uint8_t lead) {
-  switch (lead) {
-    case 0xE0:
-      return {0xA0, 0xBF};
-    case 0xED:
-      return {0x80, 0x9F};
-    case 0xF0:
-      return {0x90, 0xBF};
-    case 0xF4:
-      return {0x80, 0x8F};
-    default:
-      return {0x80, 0xBF};
-  }
-}
-
 // One character: an ASCII byte or a UTF-8 sequence. An invalid sequence is one U+FFFD that
 // ends before the first byte that cannot continue it.
 Step parse_char(Bytes b, bool final) {
-  const std::size_t length = utf8_length(b[0]);
+  const std::size_t length = utf8_sequence_length(b[0]);
   if (length == 1) {
     return done(1, Event{key_for_char(b[0])});
   }
@@ -101,9 +72,8 @@ Step parse_char(Bytes b, bool final) {
     if (i == b.size()) {
       return final ? done(i, replacement) : MORE;
     }
-    const auto [low, high] =
-        i == 1 ? second_byte_range(b[0]) : std::pair<std::uint8_t, std::uint8_t>{0x80, 0xBF};
-    if (b[i] < low || b[i] > high) {
+    const Utf8ByteRange range = i == 1 ? utf8_second_byte_range(b[0]) : Utf8ByteRange{0x80, 0xBF};
+    if (b[i] < range.lo || b[i] > range.hi) {
       return done(i, replacement);
     }
     value = (value << 6) | (b[i] & 0x3FU);

@@ -18,6 +18,7 @@
 
 #include "base/utf8.h"
 #include "bench/core/bench_data.h"
+#include "bench/core/percentiles.h"
 #include "core/analysis.h"
 #include "core/lexicon.h"
 #include "core/morphology.h"
@@ -114,22 +115,6 @@ std::vector<std::string> unmatched_prefixes(const pnt::View& view) {
   return out;
 }
 
-double percentile(std::vector<double> samples, double fraction) {
-  if (samples.empty()) {
-    return 0;
-  }
-  const auto at = static_cast<std::size_t>(fraction * static_cast<double>(samples.size() - 1));
-  std::nth_element(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(at),
-                   samples.end());
-  return samples[at];
-}
-
-void report_percentiles(benchmark::State& state, const std::vector<double>& micros) {
-  state.counters["p50_us"] = percentile(micros, 0.50);
-  state.counters["p99_us"] = percentile(micros, 0.99);
-  state.counters["max_us"] = percentile(micros, 1.0);
-}
-
 template <class Step>
 void bench_prefixes(benchmark::State& state, Step step) {
   Loaded& loaded = data_set();
@@ -153,7 +138,7 @@ void bench_prefixes(benchmark::State& state, Step step) {
     micros.push_back(seconds * 1e6);
     i = i + 1 == queries.size() ? 0 : i + 1;
   }
-  report_percentiles(state, micros);
+  pnt::bench::report_percentiles(state, micros);
   state.counters["queries"] = static_cast<double>(queries.size());
 }
 

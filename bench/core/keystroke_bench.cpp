@@ -22,6 +22,7 @@
 
 #include "base/utf8.h"
 #include "bench/core/bench_data.h"
+#include "bench/core/percentiles.h"
 #include "core/dictionary.h"
 #include "core/expand.h"
 #include "core/view.h"
@@ -108,22 +109,6 @@ std::vector<Keystroke> keystrokes(std::span<const std::string_view> words) {
   return out;
 }
 
-double percentile(std::vector<double> samples, double fraction) {
-  if (samples.empty()) {
-    return 0;
-  }
-  const auto at = static_cast<std::size_t>(fraction * static_cast<double>(samples.size() - 1));
-  std::nth_element(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(at),
-                   samples.end());
-  return samples[at];
-}
-
-void report_percentiles(benchmark::State& state, const std::vector<double>& micros) {
-  state.counters["p50_us"] = percentile(micros, 0.50);
-  state.counters["p99_us"] = percentile(micros, 0.99);
-  state.counters["max_us"] = percentile(micros, 1.0);
-}
-
 // Everyday English words, typed in English mode.
 constexpr std::string_view ENGLISH_WORDS[] = {
     "house",  "cat",      "forest",   "run",     "good",   "water",  "hand",   "world",
@@ -167,7 +152,7 @@ void BM_InsertChar(benchmark::State& state) {
     shown_changes += view.entry_word != before ? 1 : 0;
     i = i + 1 == keys.size() ? 0 : i + 1;
   }
-  report_percentiles(state, micros);
+  pnt::bench::report_percentiles(state, micros);
   state.counters["entry_changes"] =
       benchmark::Counter(static_cast<double>(shown_changes), benchmark::Counter::kAvgIterations);
 }
@@ -203,7 +188,7 @@ void bench_step(benchmark::State& state, Step step) {
     micros.push_back(seconds * 1e6);
     i = i + 1 == queries.size() ? 0 : i + 1;
   }
-  report_percentiles(state, micros);
+  pnt::bench::report_percentiles(state, micros);
 }
 
 void BM_SearchMatches(benchmark::State& state) {
@@ -254,7 +239,7 @@ void BM_ExpandAndLink(benchmark::State& state) {
     micros.push_back(seconds * 1e6);
     i = i + 1 == shown.size() ? 0 : i + 1;
   }
-  report_percentiles(state, micros);
+  pnt::bench::report_percentiles(state, micros);
 }
 
 // A heavy entry: 40 meanings that each name three other headwords, so that every meaning
@@ -303,7 +288,7 @@ void BM_ExpandDenseEntry(benchmark::State& state) {
       expansions += list.size();
     }
   }
-  report_percentiles(state, micros);
+  pnt::bench::report_percentiles(state, micros);
   state.counters["expansions"] = static_cast<double>(expansions);
 }
 

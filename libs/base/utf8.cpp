@@ -8,14 +8,9 @@ namespace {
 
 bool is_continuation(std::uint8_t b) { return (b & 0xC0) == 0x80; }
 
-// Allowed range of the second byte, which is where overlong forms, surrogates and values
-// above U+10FFFF are excluded.
-struct SecondByteRange {
-  std::uint8_t lo;
-  std::uint8_t hi;
-};
+}  // namespace
 
-SecondByteRange second_byte_range(std::uint8_t lead) {
+Utf8ByteRange utf8_second_byte_range(std::uint8_t lead) {
   switch (lead) {
     case 0xE0:
       return {0xA0, 0xBF};
@@ -30,7 +25,7 @@ SecondByteRange second_byte_range(std::uint8_t lead) {
   }
 }
 
-std::size_t sequence_length(std::uint8_t lead) {
+std::size_t utf8_sequence_length(std::uint8_t lead) {
   if (lead < 0x80) {
     return 1;
   }
@@ -45,8 +40,6 @@ std::size_t sequence_length(std::uint8_t lead) {
   }
   return 0;  // a continuation byte or a lead byte that never starts a valid sequence
 }
-
-}  // namespace
 
 std::optional<Utf8Fault> find_utf8_fault(Bytes bytes) {
   std::size_t i = 0;
@@ -73,7 +66,7 @@ std::optional<Utf8Fault> find_utf8_fault(Bytes bytes) {
       break;
     }
     const std::uint8_t lead = data[i];
-    const std::size_t len = sequence_length(lead);
+    const std::size_t len = utf8_sequence_length(lead);
     if (len == 1) {
       ++i;
       continue;
@@ -90,7 +83,7 @@ std::optional<Utf8Fault> find_utf8_fault(Bytes bytes) {
       const std::uint8_t b = bytes[i + k];
       bool ok = is_continuation(b);
       if (k == 1) {
-        const SecondByteRange r = second_byte_range(lead);
+        const Utf8ByteRange r = utf8_second_byte_range(lead);
         ok = b >= r.lo && b <= r.hi;
       }
       if (!ok) {
@@ -119,7 +112,7 @@ Result<std::string_view> check_utf8(Bytes bytes) {
 
 char32_t decode_utf8(std::string_view text, std::size_t& pos) {
   const auto b0 = static_cast<std::uint8_t>(text[pos]);
-  const std::size_t len = sequence_length(b0);
+  const std::size_t len = utf8_sequence_length(b0);
   if (len == 1) {
     ++pos;
     return b0;

@@ -19,6 +19,19 @@ struct Utf8Fault {
       error_len;  ///< 1 to 3: the invalid sequence; nothing: input ends inside one
 };
 
+/// Byte length (1 to 4) of the UTF-8 sequence that `lead` starts; 0 for a byte that never
+/// starts one (a continuation byte, or the lead of an overlong form or a value past U+10FFFF).
+[[nodiscard]] std::size_t utf8_sequence_length(std::uint8_t lead);
+
+/// The values a sequence's second byte may take after `lead`: narrower than 0x80 to 0xBF
+/// (which every later byte takes) where it rules out overlong forms, surrogates and values
+/// past U+10FFFF.
+struct Utf8ByteRange {
+  std::uint8_t lo;
+  std::uint8_t hi;
+};
+[[nodiscard]] Utf8ByteRange utf8_second_byte_range(std::uint8_t lead);
+
 /// Finds the first fault of strict UTF-8 (overlong forms, surrogates and code points above
 /// U+10FFFF are faults); returns nothing for valid text.
 [[nodiscard]] std::optional<Utf8Fault> find_utf8_fault(Bytes bytes);

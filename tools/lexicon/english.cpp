@@ -24,21 +24,6 @@ struct Candidate {
   EntryId id;
 };
 
-std::string without_parenthesised(std::string_view text) {
-  std::string out;
-  int depth = 0;
-  for (char c : text) {
-    if (c == '(') {
-      ++depth;
-    } else if (c == ')') {
-      depth = depth > 0 ? depth - 1 : 0;
-    } else if (depth == 0) {
-      out.push_back(c);
-    }
-  }
-  return out;
-}
-
 std::size_t word_count(std::string_view key) {
   return static_cast<std::size_t>(std::count(key.begin(), key.end(), ' ')) + 1;
 }
@@ -196,7 +181,7 @@ std::string english_key(std::string_view text, bool verb) {
   if (!is_utf8(text)) {
     return {};
   }
-  std::string s = collapse_spaces(without_parenthesised(text));
+  std::string s = collapse_spaces(remove_parenthesised(text));
   if (verb && s.starts_with("to ")) {
     s = collapse_spaces(std::string_view(s).substr(3));
   }

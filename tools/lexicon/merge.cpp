@@ -49,6 +49,8 @@ bool has_grammar_word(std::string_view term) {
   return false;
 }
 
+}  // namespace
+
 std::string remove_parenthesised(std::string_view text) {
   std::string out;
   int depth = 0;
@@ -65,8 +67,6 @@ std::string remove_parenthesised(std::string_view text) {
   }
   return out;
 }
-
-}  // namespace
 
 std::optional<std::uint8_t> pos_index(std::string_view name) {
   for (std::size_t i = 0; i < POS_NAMES.size(); ++i) {

@@ -38,6 +38,9 @@ inline constexpr std::size_t MAX_MEANINGS = 12;
 /// Replaces wiki links: "[[a|b]]" by "b", "[[a]]" by "a".
 [[nodiscard]] std::string resolve_wiki_links(std::string_view text);
 
+/// The text without its parenthesised parts (nested ones too; an unmatched ")" is dropped).
+[[nodiscard]] std::string remove_parenthesised(std::string_view text);
+
 /// Collapses runs of blanks to one space and trims both ends.
 [[nodiscard]] std::string collapse_spaces(std::string_view text);
 

@@ -1,0 +1,30 @@
+// The latency counters the core benchmarks report beside Google Benchmark's mean.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+namespace pnt::bench {
+
+/// The sample at `fraction` (0 to 1) of the sorted samples; 0 for none.
+inline double percentile(std::vector<double> samples, double fraction) {
+  if (samples.empty()) {
+    return 0;
+  }
+  const auto at = static_cast<std::size_t>(fraction * static_cast<double>(samples.size() - 1));
+  std::nth_element(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(at),
+                   samples.end());
+  return samples[at];
+}
+
+/// Sets the p50_us, p99_us and max_us counters from per-operation times in microseconds.
+inline void report_percentiles(benchmark::State& state, const std::vector<double>& micros) {
+  state.counters["p50_us"] = percentile(micros, 0.50);
+  state.counters["p99_us"] = percentile(micros, 0.99);
+  state.counters["max_us"] = percentile(micros, 1.0);
+}
+
+}  // namespace pnt::bench
