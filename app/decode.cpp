@@ -23,7 +23,7 @@ struct Step {
   bool report = false;  // a mouse report, to which a preceding Esc does not belong
 };
 
-constexpr Step MORE{};
+const Step MORE{};  // not constexpr: under libc++ an optional Event is no literal type
 
 Step done(std::size_t consumed, std::optional<Event> event, bool report = false) {
   return {true, consumed, std::move(event), report};
