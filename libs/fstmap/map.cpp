@@ -458,6 +458,7 @@ bool Stream::descend(std::uint64_t address, std::uint64_t acc) {
     frame.outputs = node.outputs;
     frame.acc = acc;
     frame.key_len = key_len;
+    frame.left = left_;
     frame.count = node.count;
     frame.next = 0;
     frame.delta_width = node.delta_width;
@@ -488,6 +489,11 @@ bool Stream::next() {
   while (depth_ > 0) {
     Frame& top = stack_[depth_ - 1];
     if (top.next == top.count) {
+      // Every node of a sound map leads to a key. A damaged one can share dead nodes so that a
+      // few hundred bytes hold exponentially many paths without a key: stop at the first.
+      if (top.left == left_) {
+        break;
+      }
       --depth_;
       continue;
     }

@@ -74,7 +74,8 @@ class Map {
 /// A lazy ordered stream of (key, value) pairs. `next()` advances; `key()` and `value()` then
 /// describe the current pair. The key view stays valid until the next call of `next()`.
 /// A stream allocates nothing per key beyond its one reusable key buffer and its stack, and
-/// never yields more pairs than the map's `len()`, which bounds the walk over a damaged map.
+/// never yields more pairs than the map's `len()`, which bounds the walk over a damaged map; it
+/// also ends at the first node whose subtree held no key, which a sound map never has.
 class Stream {
  public:
   /// Moves to the next pair; false at the end (also when the map turns out to be damaged).
@@ -96,6 +97,7 @@ class Stream {
     std::uint64_t outputs = 0;  // end of the output array
     std::uint64_t acc = 0;      // sum of outputs on the way to this node
     std::size_t key_len = 0;    // key length at this node
+    std::uint64_t left = 0;     // the stream's pairs still allowed when the node was reached
     std::uint32_t count = 0;    // number of transitions
     std::uint32_t next = 0;     // index of the next transition to follow
     std::uint8_t delta_width = 0;

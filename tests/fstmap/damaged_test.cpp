@@ -132,22 +132,28 @@ TEST_F(DamagedMap, AnyRootAddressIsSafe) {
 
 // Nodes whose transitions all lead to the same node below: the number of paths doubles with
 // each node, so only the key count from the footer keeps a stream short.
-TEST(DamagedMapShape, ExponentialPathsStopAtTheKeyCount) {
+// 40 levels of nodes whose transitions 'a' and 'b' both lead to the level below: 2^40 paths in
+// a few hundred bytes. The bottom is the empty final node, or with `dead` a node that is neither
+// final nor has transitions, so that no path holds a key. Levels are final unless `dead`.
+std::vector<std::uint8_t> exponential_map(bool dead, std::uint64_t len) {
   std::vector<std::uint8_t> bytes(16, 0);
   bytes[0] = 3;
   std::uint64_t below = 0;  // the empty final node
+  if (dead) {
+    bytes.insert(bytes.end(), {0x00, 0x00, 0x00});  // pack sizes, count byte 0, state
+    below = bytes.size() - 1;
+  }
   for (int level = 0; level < 40; ++level) {
     const std::uint64_t start = bytes.size();
     const std::uint64_t delta = below == 0 ? 0 : start - below;
     // any-transitions, two transitions 'a' and 'b', both to `below`, T = 1, O = 0
     for (const std::uint8_t b :
          {static_cast<std::uint8_t>(delta), static_cast<std::uint8_t>(delta), std::uint8_t{'b'},
-          std::uint8_t{'a'}, std::uint8_t{0x10}, std::uint8_t{0x42}}) {
+          std::uint8_t{'a'}, std::uint8_t{0x10}, static_cast<std::uint8_t>(dead ? 0x02 : 0x42)}) {
       bytes.push_back(b);
     }
     below = bytes.size() - 1;
   }
-  const std::uint64_t len = 1000;
   for (int i = 0; i < 8; ++i) {
     bytes.push_back(static_cast<std::uint8_t>(len >> (8 * i)));
   }
@@ -155,14 +161,22 @@ TEST(DamagedMapShape, ExponentialPathsStopAtTheKeyCount) {
     bytes.push_back(static_cast<std::uint8_t>(below >> (8 * i)));
   }
   bytes.insert(bytes.end(), 4, 0);
-  auto map = Map::open(bytes);
-  ASSERT_TRUE(map.has_value());
-  Stream s = map->stream();
-  std::uint64_t n = 0;
-  while (s.next()) {
-    ++n;
+  return bytes;
+}
+
+// Both walks end at once: after the claimed key count, and at the first node that leads to no key.
+TEST(DamagedMapShape, ExponentialPathsEndTheWalk) {
+  for (const bool dead : {false, true}) {
+    const std::vector<std::uint8_t> bytes = exponential_map(dead, 1000);
+    auto map = Map::open(bytes);
+    ASSERT_TRUE(map.has_value());
+    Stream s = map->stream();
+    std::uint64_t n = 0;
+    while (s.next()) {
+      ++n;
+    }
+    EXPECT_EQ(n, dead ? 0 : 1000) << dead;
   }
-  EXPECT_EQ(n, len);
 }
 
 }  // namespace
