@@ -27,7 +27,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 // Compounds of words the lexicon has, none of them a key, as met in manuals and everyday
 // prose: inflected last parts, genitive first parts, a stem, a hyphen and clitics among them.
@@ -127,18 +126,7 @@ void bench_prefixes(benchmark::State& state, Step step) {
     state.SkipWithError("every prefix has a row");
     return;
   }
-  std::vector<double> micros;
-  micros.reserve(1 << 16);
-  std::size_t i = 0;
-  for (auto _ : state) {
-    const auto start = Clock::now();
-    step(*loaded.view, queries[i]);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    state.SetIterationTime(seconds);
-    micros.push_back(seconds * 1e6);
-    i = i + 1 == queries.size() ? 0 : i + 1;
-  }
-  pnt::bench::report_percentiles(state, micros);
+  pnt::bench::time_queries(state, *loaded.view, queries, step);
   state.counters["queries"] = static_cast<double>(queries.size());
 }
 

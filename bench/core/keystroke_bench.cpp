@@ -177,18 +177,7 @@ void bench_step(benchmark::State& state, Step step) {
     return;
   }
   const std::vector<std::string> queries = prefixes();
-  std::vector<double> micros;
-  micros.reserve(1 << 16);
-  std::size_t i = 0;
-  for (auto _ : state) {
-    const auto start = Clock::now();
-    step(*loaded.view, queries[i]);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    state.SetIterationTime(seconds);
-    micros.push_back(seconds * 1e6);
-    i = i + 1 == queries.size() ? 0 : i + 1;
-  }
-  pnt::bench::report_percentiles(state, micros);
+  pnt::bench::time_queries(state, *loaded.view, queries, step);
 }
 
 void BM_SearchMatches(benchmark::State& state) {

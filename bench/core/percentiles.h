@@ -4,7 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace pnt::bench {
@@ -25,6 +27,26 @@ inline void report_percentiles(benchmark::State& state, const std::vector<double
   state.counters["p50_us"] = percentile(micros, 0.50);
   state.counters["p99_us"] = percentile(micros, 0.99);
   state.counters["max_us"] = percentile(micros, 1.0);
+}
+
+/// Times `step(subject, query)` once per iteration, cycling through `queries` (not empty), as
+/// the benchmark's manual time, and reports the percentiles.
+template <class Subject, class Step>
+void time_queries(benchmark::State& state, Subject& subject,
+                  const std::vector<std::string>& queries, Step step) {
+  using Clock = std::chrono::steady_clock;
+  std::vector<double> micros;
+  micros.reserve(1 << 16);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    step(subject, queries[i]);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    state.SetIterationTime(seconds);
+    micros.push_back(seconds * 1e6);
+    i = i + 1 == queries.size() ? 0 : i + 1;
+  }
+  report_percentiles(state, micros);
 }
 
 }  // namespace pnt::bench

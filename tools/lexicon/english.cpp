@@ -124,14 +124,7 @@ void add_eng_fin(Ranking& ranking, std::span<const RawEntry> eng_fin) {
       std::string line = strip_sense_numbers(entry.senses[s].translation);
       // An empty line repeats the previous terms for one more sense.
       if (!line.empty()) {
-        terms.clear();
-        for (const std::string& part : split_top_level_commas(line)) {
-          if (auto term = clean_finnish_term(part)) {
-            if (std::find(terms.begin(), terms.end(), *term) == terms.end()) {
-              terms.push_back(std::move(*term));
-            }
-          }
-        }
+        terms = finnish_terms(line);
       }
       for (const std::string& term : terms) {
         auto id = ranking.id_of(ranking.headword_of(term, pos == SUFFIX));

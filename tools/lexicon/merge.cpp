@@ -68,6 +68,18 @@ std::string remove_parenthesised(std::string_view text) {
   return out;
 }
 
+std::vector<std::string> finnish_terms(std::string_view line) {
+  std::vector<std::string> terms;
+  for (const std::string& part : split_top_level_commas(line)) {
+    if (auto term = clean_finnish_term(part)) {
+      if (std::find(terms.begin(), terms.end(), *term) == terms.end()) {
+        terms.push_back(std::move(*term));
+      }
+    }
+  }
+  return terms;
+}
+
 std::optional<std::uint8_t> pos_index(std::string_view name) {
   for (std::size_t i = 0; i < POS_NAMES.size(); ++i) {
     if (POS_NAMES[i] == name) {
@@ -309,14 +321,7 @@ void Merger::add_eng_fin(const std::vector<RawEntry>& entries) {
     for (const Sense& sense : entry.senses) {
       std::string line = strip_sense_numbers(sense.translation);
       if (!line.empty()) {
-        terms.clear();
-        for (const std::string& part : split_top_level_commas(line)) {
-          if (auto term = clean_finnish_term(part)) {
-            if (std::find(terms.begin(), terms.end(), *term) == terms.end()) {
-              terms.push_back(std::move(*term));
-            }
-          }
-        }
+        terms = finnish_terms(line);
       }
       // An empty line after the numbers were stripped repeats the previous terms.
       std::string definition = is_utf8(sense.definition) ? sense.definition : std::string();

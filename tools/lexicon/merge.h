@@ -55,6 +55,10 @@ inline constexpr std::size_t MAX_MEANINGS = 12;
 /// placeholder or a grammar note rather than a word.
 [[nodiscard]] std::optional<std::string> clean_finnish_term(std::string_view term);
 
+/// The distinct Finnish terms of one eng-fin translation line (sense numbers already stripped),
+/// each cleaned by clean_finnish_term, in order of first appearance.
+[[nodiscard]] std::vector<std::string> finnish_terms(std::string_view line);
+
 /// Shortens an English definition to a parenthesis-sized hint.
 [[nodiscard]] std::string short_hint(std::string_view definition);
 
