@@ -13,12 +13,12 @@
 #include <string_view>
 #include <vector>
 
-#include "app/embedded_data.h"
 #include "base/error.h"
 #include "core/analysis.h"
 #include "core/dictionary.h"
 #include "core/text.h"
 #include "core/view.h"
+#include "embedded/blobs.h"
 
 namespace pnt {
 namespace {
