@@ -5,16 +5,12 @@
 namespace pnt {
 
 Result<EnglishIndex> EnglishIndex::open(Bytes english_fst, Bytes english_multi) {
-  Result<fst::Map> index = fst::Map::open(english_fst);
-  if (!index) {
-    return fail("invalid english.fst: " + index.error().message());
+  Result<TargetIndex> opened =
+      open_target_index(english_fst, "english.fst", english_multi, "english-multi.bin");
+  if (!opened) {
+    return fail(std::move(opened.error()));
   }
-  Result<MultiTable> multi = parse_multi(english_multi);
-  if (!multi) {
-    return fail(std::move(multi.error()).context("parsing english-multi.bin"));
-  }
-  multi->offsets.shrink_to_fit();
-  return EnglishIndex(*index, std::move(*multi));
+  return EnglishIndex(opened->index, std::move(opened->multi));
 }
 
 std::vector<std::string_view> EnglishIndex::headwords(std::string_view key,
