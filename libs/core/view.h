@@ -12,6 +12,7 @@
 #include "core/dictionary.h"
 #include "core/english.h"
 #include "core/expand.h"
+#include "core/history.h"
 #include "core/layout.h"
 #include "core/lexicon.h"
 #include "core/morphology.h"
@@ -38,9 +39,6 @@ struct InflectionRow {
   friend bool operator==(const InflectionRow&, const InflectionRow&) = default;
 };
 
-/// The list that the arrow keys move.
-enum class Focus : std::uint8_t { Matches = 0, Inflections = 1 };
-
 // One line per message reads as the table it is.
 // clang-format off
 struct InsertChar { char32_t c; };
@@ -57,12 +55,17 @@ struct SetQuery { std::string query; };
 struct ToggleDocuments {};
 struct CloseDocuments {};
 struct ToggleEnglish {};
+struct HistoryBack {};
+struct HistoryForward {};
+struct ClearQuery {};
+struct DeleteWord {};
 // clang-format on
 
 /// One input for View::update; the variant index is the message number.
 using Message = std::variant<InsertChar, Backspace, MoveSelection, ScrollEntry, Enter, ToggleFocus,
                              SetFocus, ToggleFullscreen, SelectMatch, SelectInflection, SetQuery,
-                             ToggleDocuments, CloseDocuments, ToggleEnglish>;
+                             ToggleDocuments, CloseDocuments, ToggleEnglish, HistoryBack,
+                             HistoryForward, ClearQuery, DeleteWord>;
 
 /// Headwords that begin with `query`, at most `limit`, in byte order; empty for an empty query.
 [[nodiscard]] std::vector<MatchRow> search_matches(const Lexicon& lexicon, std::string_view query,
@@ -133,6 +136,11 @@ class View {
   /// of each row and `english_keys` the English key of the same row. Empty in Finnish mode.
   bool english_mode = false;
   std::vector<std::string> english_keys;
+  /// The places left by following a row or a link, by Enter on the matches list and by the
+  /// first edit of the query after other messages; not kept across runs.
+  History history;
+  /// Whether the last message edited the query, so that only the first edit of a run records.
+  bool last_was_edit = false;
 };
 
 }  // namespace pnt
