@@ -111,7 +111,8 @@ bool set_modifiers(KeyEvent& event, Bytes digits) {
 }
 
 // The keys of "ESC [n~": Home (1, 7), End (4, 8), Page Up (5) and Page Down (6). rxvt ends the
-// same numbers with '$' for Shift, '^' for Ctrl and '@' for both.
+// same numbers with '^' for Ctrl and '@' for Ctrl+Shift (its '$' for Shift is no final byte,
+// and rxvt keeps Shift with these keys for its own scrolling).
 Event tilde_key(Bytes params, std::uint8_t final_byte) {
   const auto split = std::find(params.begin(), params.end(), ';');
   const auto number = small_number(params.first(static_cast<std::size_t>(split - params.begin())));
@@ -141,7 +142,7 @@ Event tilde_key(Bytes params, std::uint8_t final_byte) {
     }
     return event;
   }
-  event.shift = final_byte == '$' || final_byte == '@';
+  event.shift = final_byte == '@';
   event.ctrl = final_byte == '^' || final_byte == '@';
   return event;
 }
@@ -175,7 +176,7 @@ Event key_sequence(bool csi, Bytes params, std::uint8_t final_byte) {
   if (!csi && final_byte == 'M' && params.empty()) {
     return key(Key::Enter);  // the keypad's Enter in application keypad mode
   }
-  if (csi && (final_byte == '~' || final_byte == '$' || final_byte == '^' || final_byte == '@')) {
+  if (csi && (final_byte == '~' || final_byte == '^' || final_byte == '@')) {
     return tilde_key(params, final_byte);
   }
   const std::optional<Key> named = letter_key(final_byte);

@@ -23,7 +23,7 @@ namespace pnt {
 /// modifiers n - 1: Shift 1, Alt 2, Ctrl 4, Meta 8), rxvt's `ESC [a`..`ESC [d` (Shift) and
 /// `ESC Oa`..`ESC Od` (Ctrl); Home and End as `ESC [H`/`ESC [F`, `ESC OH`/`ESC OF`, `ESC [1~`/
 /// `ESC [4~` and `ESC [7~`/`ESC [8~`; Page Up and Down as `ESC [5~`/`ESC [6~`; the `~` keys
-/// with `;n` modifiers or rxvt's `$`, `^` and `@` finals; each of those after one more Esc
+/// with `;n` modifiers or rxvt's `^` and `@` finals; each of those after one more Esc
 /// (Alt). Other CSI and SS3 sequences are swallowed whole as Key::Other.
 /// Mouse: SGR reports `ESC [<b;x;yM` (or `m`, release) and legacy `ESC [M` with three bytes,
 /// codes 128 and 129 (buttons 8 and 9) as MouseButton::Back and Forward; a malformed or unfinished
