@@ -8,10 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace pnt {
+#include "core/search.h"
 
-/// The list that the arrow keys move.
-enum class Focus : std::uint8_t { Matches = 0, Inflections = 1 };
+namespace pnt {
 
 /// What going back to a place restores: the search that made it and where the reader stood.
 struct Place {
