@@ -67,6 +67,54 @@ void move_selection(View& view, std::int32_t delta) {
 
 void leave_english(View& view) { view.english_mode = false; }
 
+bool is_query_edit(const Message& message) {
+  return std::holds_alternative<InsertChar>(message) ||
+         std::holds_alternative<Backspace>(message) ||
+         std::holds_alternative<ClearQuery>(message) || std::holds_alternative<DeleteWord>(message);
+}
+
+Place current_place(const View& view) {
+  return {view.english_mode, view.query,    view.focus,
+          view.match_sel,    view.infl_sel, view.entry_scroll};
+}
+
+// A place with an empty query shows nothing to come back to.
+void record_place(View& view) {
+  if (!view.query.empty()) {
+    view.history.record(current_place(view));
+  }
+}
+
+// Searches the place's query again and puts focus, selections and scroll back; the entry is
+// looked up a second time only when the place's selection is not the search's first row.
+void go_to(View& view, Place place) {
+  if (place.english_mode) {
+    view.english_mode = true;
+  } else {
+    leave_english(view);
+  }
+  view.query = std::move(place.query);
+  view.run_search();
+  const Focus focus = view.inflections.empty() ? Focus::Matches : place.focus;
+  if (view.focus != focus || view.match_sel != place.match_sel || view.infl_sel != place.infl_sel) {
+    view.focus = focus;
+    view.match_sel = place.match_sel;
+    view.infl_sel = place.infl_sel;
+    view.refresh_entry();
+  }
+  view.entry_scroll = place.entry_scroll;
+}
+
+// Where readline's unix-word-rubout cuts: the blanks before the end, then the word before them.
+std::size_t word_rubout_start(std::string_view text) {
+  const std::size_t word_end = text.find_last_not_of(" \t");
+  if (word_end == std::string_view::npos) {
+    return 0;
+  }
+  const std::size_t blank = text.find_last_of(" \t", word_end);
+  return blank == std::string_view::npos ? 0 : blank + 1;
+}
+
 // Puts a search's rows on the lists with the first row of each selected; `no_results` says
 // that a query was typed and no step found a row.
 void show_rows(View& view, SearchResult result) {
@@ -83,6 +131,9 @@ void enter(View& view) {
   if (view.fullscreen) {
     leave_fullscreen(view);
     return;
+  }
+  if (view.focus == Focus::Matches || view.infl_sel < view.inflections.size()) {
+    record_place(view);
   }
   if (view.english_mode && view.focus == Focus::Matches && view.match_sel < view.matches.size()) {
     // An English row leads to its Finnish headword, searched in Finnish mode.
@@ -146,9 +197,15 @@ View::View(Dictionary dictionary, LayoutConfig layout_in)
 void View::update(Message message) {
   ++revision;  // unsigned, so it wraps
   if (doc != DOC_CLOSED) {
+    last_was_edit = false;
     update_overlay(*this, message);
     return;
   }
+  const bool edit = is_query_edit(message);
+  if (edit && !last_was_edit) {
+    record_place(*this);
+  }
+  last_was_edit = edit;
   std::visit(
       Overloaded{
           [&](const InsertChar& m) {
@@ -181,6 +238,7 @@ void View::update(Message message) {
             refresh_entry();
           },
           [&](SetQuery& m) {
+            record_place(*this);
             leave_english(*this);  // a link names a Finnish headword
             query = std::move(m.query);
             run_search();
@@ -197,6 +255,26 @@ void View::update(Message message) {
             } else {
               english_mode = true;
             }
+            run_search();
+          },
+          [&](const HistoryBack&) {
+            if (std::optional<Place> place = history.back(current_place(*this))) {
+              go_to(*this, std::move(*place));
+            }
+          },
+          [&](const HistoryForward&) {
+            if (std::optional<Place> place = history.forward(current_place(*this))) {
+              go_to(*this, std::move(*place));
+            }
+          },
+          [&](const ClearQuery&) {
+            leave_fullscreen(*this);
+            query.clear();
+            run_search();
+          },
+          [&](const DeleteWord&) {
+            leave_fullscreen(*this);
+            query.resize(word_rubout_start(query));
             run_search();
           },
       },

@@ -12,6 +12,7 @@
 #include "core/dictionary.h"
 #include "core/english.h"
 #include "core/expand.h"
+#include "core/history.h"
 #include "core/layout.h"
 #include "core/lexicon.h"
 #include "core/morphology.h"
@@ -39,12 +40,17 @@ struct SetQuery { std::string query; };
 struct ToggleDocuments {};
 struct CloseDocuments {};
 struct ToggleEnglish {};
+struct HistoryBack {};
+struct HistoryForward {};
+struct ClearQuery {};
+struct DeleteWord {};
 // clang-format on
 
 /// One input for View::update; the variant index is the message number.
 using Message = std::variant<InsertChar, Backspace, MoveSelection, ScrollEntry, Enter, ToggleFocus,
                              SetFocus, ToggleFullscreen, SelectMatch, SelectInflection, SetQuery,
-                             ToggleDocuments, CloseDocuments, ToggleEnglish>;
+                             ToggleDocuments, CloseDocuments, ToggleEnglish, HistoryBack,
+                             HistoryForward, ClearQuery, DeleteWord>;
 
 /// The document after `doc` in the cycle License, Privacy, Sources, Verify; 1 for a value
 /// outside the table.
@@ -107,6 +113,11 @@ class View {
   bool english_mode = false;
   /// The search step whose rows the lists hold.
   SearchStep step = SearchStep::None;
+  /// The places left by following a row or a link, by Enter on the matches list and by the
+  /// first edit of the query after other messages; not kept across runs.
+  History history;
+  /// Whether the last message edited the query, so that only the first edit of a run records.
+  bool last_was_edit = false;
 };
 
 }  // namespace pnt
