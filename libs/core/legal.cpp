@@ -81,7 +81,9 @@ matches list, both in percent, as you set them by dragging the pane borders
 with the mouse. The file is written when you release the mouse button after
 such a drag, and at no other time. It is kept in one of two places:
 
-  - beside the program file, when you may write to that directory;
+  - beside the program file, when you may write to that directory, unless
+    the program is installed under /usr or /bin (as its Debian package
+    installs it);
   - otherwise in your home directory, under .config/pohjantuulikko.
 
 At start the program reads the layout file from the same places, in the
