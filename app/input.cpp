@@ -3,6 +3,7 @@
 #include "app/render.h"
 #include "app/widgets.h"
 #include "core/layout.h"
+#include "core/layout_file.h"
 
 namespace pnt {
 namespace {

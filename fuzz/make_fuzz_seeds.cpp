@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/layout.h"
+#include "core/layout_toml.h"
 #include "fstmap/builder.h"
 #include "fuzz/format_seeds.h"
 

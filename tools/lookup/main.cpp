@@ -13,11 +13,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/embedded_data.h"
 #include "base/error.h"
 #include "core/analysis.h"
 #include "core/dictionary.h"
 #include "core/search.h"
+#include "embedded/blobs.h"
 
 namespace pnt {
 namespace {
