@@ -19,15 +19,29 @@ constexpr std::string_view HOME_SUBDIR = ".config/pohjantuulikko";
 std::optional<fs::path> layout_path_beside_executable() {
   std::error_code ec;
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (ec || !exe.has_parent_path()) {
+  if (ec) {
     return std::nullopt;
   }
-  return exe.parent_path() / LAYOUT_FILE_NAME;
+  return detail::layout_path_beside(exe);
 }
 
 fs::path layout_path_in_home() { return detail::layout_path_for_home(std::getenv("HOME")); }
 
 namespace detail {
+
+std::optional<fs::path> layout_path_beside(const fs::path& executable) {
+  if (!executable.has_parent_path()) {
+    return std::nullopt;
+  }
+  // An installed program's folder serves every user: a file that a run as root left there
+  // would win over each user's own.
+  const fs::path normal = executable.lexically_normal();
+  auto top = normal.begin();
+  if (normal.is_absolute() && ++top != normal.end() && (*top == "usr" || *top == "bin")) {
+    return std::nullopt;
+  }
+  return executable.parent_path() / LAYOUT_FILE_NAME;
+}
 
 fs::path layout_path_for_home(const char* home) {
   fs::path base = ".";

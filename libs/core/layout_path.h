@@ -9,13 +9,18 @@ namespace pnt {
 
 inline constexpr std::string_view LAYOUT_FILE_NAME = "pohjantuulikko.toml";
 
-/// The file in the running program's folder; nothing when the program's path is unknown.
+/// The file in the running program's folder; nothing when the program's path is unknown or the
+/// program is installed under /usr or /bin.
 [[nodiscard]] std::optional<std::filesystem::path> layout_path_beside_executable();
 /// The file under $HOME/.config/pohjantuulikko, or under ./.config/pohjantuulikko when HOME is
 /// unset or not UTF-8.
 [[nodiscard]] std::filesystem::path layout_path_in_home();
 
 namespace detail {
+
+/// `layout_path_beside_executable` for a given program path.
+[[nodiscard]] std::optional<std::filesystem::path> layout_path_beside(
+    const std::filesystem::path& executable);
 
 /// `layout_path_in_home` for a given value of HOME (nullptr when unset).
 [[nodiscard]] std::filesystem::path layout_path_for_home(const char* home);

@@ -81,7 +81,9 @@ matches list, both in percent, as you set them by dragging the pane borders
 with the mouse. The file is written when you release the mouse button after
 such a drag, and at no other time. It is kept in one of two places:
 
-  - beside the program file, when you may write to that directory;
+  - beside the program file, when you may write to that directory, unless
+    the program is installed under /usr or /bin (as its Debian package
+    installs it);
   - otherwise in your home directory, under .config/pohjantuulikko.
 
 At start the program reads the layout file from the same places, in the
@@ -183,11 +185,13 @@ constexpr std::string_view VERIFY_BODY = R"(Verifying Your Download
 =======================
 
 Every release of Pohjantuulikko is published together with a list of
-SHA-256 checksums, the file SHA256SUMS. Checking your download against it
+SHA-256 checksums, the file SHA256SUMS. It covers the two program files and
+the two Debian packages (pohjantuulikko_VERSION-1_armhf.deb and
+pohjantuulikko_VERSION-1_amd64.deb). Checking your download against it
 shows that the file arrived complete and unchanged.
 
-1. Download the program file and SHA256SUMS from the project's release
-   page into the same directory.
+1. Download the program file or the package, and SHA256SUMS, from the
+   project's release page into the same directory.
 
 2. In that directory, run:
 
@@ -202,6 +206,13 @@ shows that the file arrived complete and unchanged.
 
    and compare the 64 hexadecimal characters it prints, by eye, with the
    line for that file in SHA256SUMS. Every character must be the same.
+
+4. Check a package before you install it. Once installed, the command
+
+     dpkg --verify pohjantuulikko
+
+   prints nothing as long as the installed files are the ones the package
+   brought.
 
 If the checksums do not match
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/layout_file_internal.h"
@@ -269,6 +270,26 @@ TEST(LayoutPaths, HomeAndExecutableLocations) {
   ASSERT_TRUE(beside.has_value());
   EXPECT_EQ(beside->filename(), "pohjantuulikko.toml");
   EXPECT_EQ(beside->parent_path(), fs::read_symlink("/proc/self/exe").parent_path());
+}
+
+TEST(LayoutPaths, InstalledExecutablesKeepNoFileBesideThemselves) {
+  const std::optional<fs::path> none;
+  const std::vector<std::pair<fs::path, std::optional<fs::path>>> cases{
+      {"/usr/bin/pohjantuulikko", none},
+      {"/usr/local/bin/pohjantuulikko", none},
+      {"/bin/pohjantuulikko", none},
+      {"/usr//bin/./pohjantuulikko", none},
+      {"/opt/../usr/bin/pohjantuulikko", none},
+      {"pohjantuulikko", none},
+      {"/home/u/bin/pohjantuulikko", fs::path("/home/u/bin/pohjantuulikko.toml")},
+      {"/tmp/unpacked/usr/bin/pohjantuulikko",
+       fs::path("/tmp/unpacked/usr/bin/pohjantuulikko.toml")},
+      {"/usrlocal/pohjantuulikko", fs::path("/usrlocal/pohjantuulikko.toml")},
+      {"/binaries/pohjantuulikko", fs::path("/binaries/pohjantuulikko.toml")},
+  };
+  for (const auto& [executable, place] : cases) {
+    EXPECT_EQ(detail::layout_path_beside(executable), place) << executable;
+  }
 }
 
 TEST(LoadLayout, BesideTheExecutableComesFirstEvenWhenMalformed) {
