@@ -108,6 +108,9 @@ KeyAction map_key(const KeyEvent& key, bool overlay_open) {
       if (key.ch == U'e') {
         return {false, ToggleEnglish{}};
       }
+      if (key.ch == U't') {
+        return {false, ToggleTable{}};
+      }
       return {};
     case Key::Esc:
       return quit_or_close();

@@ -24,10 +24,10 @@ inline std::string describe(const std::optional<Message>& message) {
   if (!message) {
     return "none";
   }
-  static constexpr std::array<std::string_view, 14> NAMES{
-      "InsertChar",  "Backspace",       "MoveSelection",    "ScrollEntry",  "Enter",
-      "ToggleFocus", "SetFocus",        "ToggleFullscreen", "SelectMatch",  "SelectInflection",
-      "SetQuery",    "ToggleDocuments", "CloseDocuments",   "ToggleEnglish"};
+  static constexpr std::array<std::string_view, 15> NAMES{
+      "InsertChar",  "Backspace",       "MoveSelection",    "ScrollEntry",   "Enter",
+      "ToggleFocus", "SetFocus",        "ToggleFullscreen", "SelectMatch",   "SelectInflection",
+      "SetQuery",    "ToggleDocuments", "CloseDocuments",   "ToggleEnglish", "ToggleTable"};
   std::string out(NAMES[message->index()]);
   std::visit(
       [&out](const auto& m) {
