@@ -22,6 +22,7 @@ struct CellSpec {
   std::vector<std::pair<Attr, std::string>> attributes;
   Negative negative = Negative::Any;
   bool participle = false;  // a participle's own forms (its BASEFORM is the participle)
+  bool loose = false;       // person, number and tense may be anything
 };
 
 constexpr std::array<std::pair<std::string_view, std::string_view>, 15> CASES = {{
@@ -94,10 +95,10 @@ class Layout {
   }
   void cell(std::size_t section, std::size_t row, std::string label,
             std::vector<std::pair<Attr, std::string>> attributes, Negative negative = Negative::Any,
-            bool participle = false) {
+            bool participle = false, bool loose = false) {
     std::sort(attributes.begin(), attributes.end());
-    specs_.push_back(
-        CellSpec{section, row, std::move(label), std::move(attributes), negative, participle});
+    specs_.push_back(CellSpec{section, row, std::move(label), std::move(attributes), negative,
+                              participle, loose});
   }
   [[nodiscard]] const std::vector<CellSpec>& specs() const { return specs_; }
 
@@ -154,7 +155,7 @@ void verb_layout(Layout& layout) {
   for (std::string_view mood : {"indicative", "conditional", "imperative", "potential"}) {
     std::string label = std::string(mood) + " connegative";
     layout.cell(neg, layout.row(neg, label), label, {{Attr::Mood, std::string(mood)}},
-                Negative::Connegative);
+                Negative::Connegative, false, true);
   }
   for (std::string_view kind : {"past_active", "past_passive"}) {
     for (std::string_view number : {"singular", "plural"}) {
@@ -179,10 +180,12 @@ void verb_layout(Layout& layout) {
     auto it = std::find_if(CASES.begin(), CASES.end(), [&](const auto& e) { return e.first == c; });
     std::string label = "MA-infinitive " + std::string(it->second);
     layout.cell(inf, layout.row(inf, label), label,
-                {{Attr::Mood, "MA-infinitive"}, {Attr::Sijamuoto, std::string(c)}});
+                {{Attr::Mood, "MA-infinitive"}, {Attr::Sijamuoto, std::string(c)}}, Negative::Any,
+                false, true);
   }
   layout.cell(inf, layout.row(inf, "MINEN-infinitive"), "MINEN-infinitive",
-              {{Attr::Mood, "MINEN-infinitive"}, {Attr::Sijamuoto, "nimento"}});
+              {{Attr::Mood, "MINEN-infinitive"}, {Attr::Sijamuoto, "nimento"}}, Negative::Any,
+              false, true);
   std::size_t part = layout.section("participles");
   for (const auto& [value, english] : PARTICIPLES) {
     layout.cell(part, layout.row(part, english), std::string(english),
@@ -212,6 +215,9 @@ constexpr std::array<Attr, 9> KEYED = {Attr::Sijamuoto,  Attr::Number, Attr::Pos
 
 bool fits(const CellSpec& spec, const Reading& r) {
   for (Attr a : KEYED) {
+    if (spec.loose && (a == Attr::Person || a == Attr::Number || a == Attr::Tense)) {
+      continue;
+    }
     auto it = std::find_if(spec.attributes.begin(), spec.attributes.end(),
                            [&](const auto& kv) { return kv.first == a; });
     const std::string& have = r.get(a);
