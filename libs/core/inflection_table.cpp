@@ -183,9 +183,9 @@ void verb_layout(Layout& layout) {
                 {{Attr::Mood, "MA-infinitive"}, {Attr::Sijamuoto, std::string(c)}}, Negative::Any,
                 false, true);
   }
-  layout.cell(inf, layout.row(inf, "MINEN-infinitive"), "MINEN-infinitive",
-              {{Attr::Mood, "MINEN-infinitive"}, {Attr::Sijamuoto, "nimento"}}, Negative::Any,
-              false, true);
+  layout.cell(
+      inf, layout.row(inf, "MINEN-infinitive"), "MINEN-infinitive",
+      {{Attr::Mood, "MINEN-infinitive"}, {Attr::Sijamuoto, "nimento"}, {Attr::Number, "singular"}});
   std::size_t part = layout.section("participles");
   for (const auto& [value, english] : PARTICIPLES) {
     layout.cell(part, layout.row(part, english), std::string(english),
