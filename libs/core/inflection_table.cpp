@@ -209,14 +209,17 @@ bool negative_fits(Negative n, const std::string& value) {
 }
 
 // The attributes a cell's key may leave out only when the reading lacks them too.
-constexpr std::array<Attr, 9> KEYED = {Attr::Sijamuoto,  Attr::Number, Attr::Possessive,
-                                       Attr::Person,     Attr::Mood,   Attr::Tense,
-                                       Attr::Participle, Attr::Focus,  Attr::Kysymysliite};
+constexpr std::array<Attr, 10> KEYED = {
+    Attr::Comparison, Attr::Sijamuoto, Attr::Number,     Attr::Possessive, Attr::Person,
+    Attr::Mood,       Attr::Tense,     Attr::Participle, Attr::Focus,      Attr::Kysymysliite};
 
 bool fits(const CellSpec& spec, const Reading& r) {
   for (Attr a : KEYED) {
     if (spec.loose && (a == Attr::Person || a == Attr::Number || a == Attr::Tense)) {
       continue;
+    }
+    if (a == Attr::Comparison && r.get(a) == "positive") {
+      continue;  // a noun compound's last part may be an adjective ("ohimo·kihara")
     }
     auto it = std::find_if(spec.attributes.begin(), spec.attributes.end(),
                            [&](const auto& kv) { return kv.first == a; });
@@ -339,7 +342,7 @@ InflectionTable build_inflection_table(const vfst::Transducer& transducer,
   std::optional<Lexeme> lexeme;
   for (const std::string& output : vfst::lookup(transducer, lower)) {
     auto r = reading_of_output(output);
-    if (!r || to_lower(r->get(Attr::Baseform)) != lower || !is_citation_form(*r)) {
+    if (!r || r->get(Attr::Baseform) != headword || !is_citation_form(*r)) {
       continue;
     }
     lexeme = lexeme_of(output, *r, lower);
@@ -347,7 +350,8 @@ InflectionTable build_inflection_table(const vfst::Transducer& transducer,
       break;
     }
   }
-  if (!lexeme) {
+  // A compound numeral inflects in every part ("seitsemännenkymmenennen"), not only the last.
+  if (!lexeme || (lexeme->compound && lexeme->word_class == "lukusana")) {
     return table;
   }
   const bool verb = lexeme->word_class == "teonsana";
@@ -357,7 +361,8 @@ InflectionTable build_inflection_table(const vfst::Transducer& transducer,
   if (verb) {
     verb_layout(layout);
   } else {
-    nominal_layout(layout, compared);
+    // voikko accepts few comparatives of compound adjectives.
+    nominal_layout(layout, compared && !lexeme->compound);
   }
 
   vfst::WantedLexemes wanted;
