@@ -1,5 +1,7 @@
 #include "core/readings.h"
 
+#include <utf8proc.h>
+
 #include <algorithm>
 
 #include "base/utf8.h"
@@ -101,22 +103,51 @@ const TagValue* tag_value(std::string_view tag) {
   return nullptr;
 }
 
-// Upper-cases the first character of `base` where the lexeme's root is written with a capital
-// ("Alkio-opisto" from the root "Alkio" and the letters "alkio-opisto").
-std::string with_root_capital(std::string base, std::string_view root) {
-  if (root.empty() || base.empty()) {
-    return base;
+std::string to_upper_char(char32_t ch) {
+  std::string out;
+  append_utf8(out, static_cast<char32_t>(utf8proc_toupper(static_cast<utf8proc_int32_t>(ch))));
+  return out;
+}
+
+// Gives `base` the capitals of the word's written form: `letter_case` holds one of 'i' / 'j'
+// (upper) or 'p' / 'q' (lower) per letter, from a structure group ("[Xr]jjjj[X]" for "HTML")
+// or from the first part's root ("Alkio"). Letters past its end keep their case.
+std::string with_case(std::string_view base, std::string_view letter_case) {
+  std::string out;
+  std::size_t pos = 0;
+  std::size_t k = 0;
+  while (pos < base.size()) {
+    std::size_t start = pos;
+    char32_t ch = decode_utf8(base, pos);
+    std::string_view letter = base.substr(start, pos - start);
+    bool is_letter = letter != "-" && letter != ":" && letter != "'" && letter != ".";
+    if (is_letter && k < letter_case.size() && (letter_case[k] == 'i' || letter_case[k] == 'j')) {
+      std::string upper = to_upper_char(ch);
+      out += upper;
+    } else {
+      out += letter;
+    }
+    if (is_letter) {
+      ++k;
+    }
   }
-  std::size_t rp = 0;
-  std::size_t bp = 0;
-  std::string root_first;
-  append_utf8(root_first, decode_utf8(root, rp));
-  std::string base_first;
-  append_utf8(base_first, decode_utf8(base, bp));
-  if (root_first != base_first && to_lower(root_first) == base_first) {
-    return root_first + base.substr(bp);
+  return out;
+}
+
+// The case pattern of a root: 'i' for a capital letter, 'p' for any other.
+std::string case_of(std::string_view root) {
+  std::string pattern;
+  std::size_t pos = 0;
+  while (pos < root.size()) {
+    std::size_t start = pos;
+    (void)decode_utf8(root, pos);
+    std::string_view letter = root.substr(start, pos - start);
+    if (letter == "-" || letter == ":" || letter == "'" || letter == ".") {
+      continue;
+    }
+    pattern += to_lower(letter) != letter ? 'i' : 'p';
   }
-  return base;
+  return pattern;
 }
 
 constexpr std::pair<std::string_view, std::string_view> ENGLISH[] = {
@@ -279,15 +310,22 @@ std::string reading_line(std::string_view word, const Reading& reading) {
 std::string_view attr_name(Attr attr) { return ATTR_NAMES[static_cast<std::size_t>(attr)]; }
 
 std::optional<Reading> reading_of_output(std::string_view output) {
-  enum class Group { None, Root, Derivation, Other };
+  enum class Group { None, Root, Derivation, Structure, Other };
   Reading r;
-  std::string surface;     // letters of the form so far, outside [X…]…[X] groups
-  std::string group_text;  // the letters of the open group
-  std::string base;        // base form of the word as far as it is known
-  std::string first_root;  // the first part's root, for its capital
-  std::string verb_base;   // the base when a participle tag was seen
+  std::string surface;         // letters of the form so far, outside [X…]…[X] groups
+  std::string group_text;      // the letters of the open group
+  std::string base;            // base form of the word as far as it is known
+  std::string part_base;       // the base when the current part began
+  std::size_t part_start = 0;  // where the current part's letters begin in `surface`
+  std::string letter_case;     // capitals of the first part, see with_case()
+  std::string verb_base;       // the base when a participle tag was seen
+  bool participle_undone = false;
+  bool after_stem = false;  // a later part follows a word (not a prefix such as "epä")
   bool has_root = false;
-  bool first_part = true;
+  bool compound = false;
+  bool derived_first = false;
+  bool clitic = false;
+  bool class_in_part = false;
   Group group = Group::None;
   std::string_view word_class;
   for (std::size_t i = 0; i < output.size();) {
@@ -311,17 +349,21 @@ std::optional<Reading> reading_of_output(std::string_view output) {
     i = close + 1;
     if (tag == "[X]") {
       if (group == Group::Root) {
-        base = surface + group_text;
+        // An empty root ("[Bc]toista[Xp][X]") continues the word before it.
+        base = group_text.empty() ? part_base + surface.substr(part_start) : surface + group_text;
         has_root = true;
-        if (first_part) {
-          first_root = group_text;
+        if (!compound && letter_case.empty()) {
+          letter_case = case_of(group_text);
         }
       } else if (group == Group::Derivation) {
         base = surface + group_text;
+        derived_first = derived_first || !compound;
+      } else if (group == Group::Structure && !compound) {
+        letter_case = group_text;
       }
       group = Group::None;
-    } else if (tag == "[Xp]" || tag == "[Xj]") {
-      group = tag == "[Xp]" ? Group::Root : Group::Derivation;
+    } else if (tag == "[Xp]" || tag == "[Xj]" || tag == "[Xr]") {
+      group = tag == "[Xp]" ? Group::Root : tag == "[Xj]" ? Group::Derivation : Group::Structure;
       group_text.clear();
     } else if (tag.starts_with("[X")) {
       group = Group::Other;
@@ -330,29 +372,59 @@ std::optional<Reading> reading_of_output(std::string_view output) {
       if (!surface.empty()) {
         r.boundaries.push_back(static_cast<std::uint32_t>(surface.size()));
       }
-      first_part = false;
+      compound = true;
+      class_in_part = false;
+      part_base = base;
+      part_start = surface.size();
     } else if (auto cls = class_of(tag)) {
+      if (compound && !class_in_part) {
+        // A later part with a class of its own says everything about the inflection.
+        for (std::size_t a = static_cast<std::size_t>(Attr::Sijamuoto); a < ATTR_COUNT; ++a) {
+          r.values[a].clear();
+        }
+      }
+      class_in_part = true;
+      if (!r.get(Attr::Participle).empty() && *cls != "laatusana") {
+        participle_undone = true;  // "eroavuus" is a noun made from the participle "eroava"
+      }
+      if (compound && !word_class.empty() && word_class != "etuliite") {
+        after_stem = true;
+      }
       word_class = *cls;
     } else if (const TagValue* tv = tag_value(tag)) {
+      if (tv->attr == Attr::Negative && clitic && r.get(Attr::Negative).empty()) {
+        continue;  // the end mark of a clitic on a form that has no connegative reading
+      }
       r.set(tv->attr, std::string(tv->value));
       if (tv->attr == Attr::Participle) {
         verb_base = base;
+        participle_undone = false;
       }
+      clitic = clitic || tv->attr == Attr::Focus || tv->attr == Attr::Kysymysliite;
     }
   }
   if (!has_root) {
     return std::nullopt;
   }
-  r.set(Attr::Baseform, with_root_capital(base, first_root));
+  r.set(Attr::Baseform, derived_first ? base : with_case(base, letter_case));
+  const bool compared = !r.get(Attr::Comparison).empty() || r.get(Attr::Sijamuoto) == "kerrontosti";
+  if (word_class == "nimisana_laatusana" && (compared || after_stem)) {
+    word_class = "laatusana";
+  }
   r.set(Attr::Class, std::string(word_class));
   if (word_class != "teonsana") {
     r.set(Attr::Negative, "");
   }
-  if (word_class == "laatusana" && r.get(Attr::Comparison).empty()) {
+  if (word_class != "laatusana" && word_class != "nimisana_laatusana") {
+    r.set(Attr::Comparison, "");
+  } else if (r.get(Attr::Comparison).empty()) {
     r.set(Attr::Comparison, "positive");
   }
-  if (!r.get(Attr::Participle).empty()) {
+  // A participle made into another word ("eroavuus" from "eroava") is no participle.
+  if (!r.get(Attr::Participle).empty() && !participle_undone) {
     r.participle_of = verb_base;
+  } else {
+    r.set(Attr::Participle, "");
   }
   return r;
 }

@@ -174,6 +174,10 @@ class Walker {
         break;
       case Kind::Class:
         if (s.word_class == 0) {
+          if (!wanted_.classes.empty() &&
+              !wanted_.classes.contains(std::string(t_.symbols()[sym]))) {
+            return false;
+          }
           s.word_class = sym;
         } else if (s.participle && s.derivations == s.participle_level &&
                    t_.symbols()[sym] != "[Ll]") {
@@ -203,10 +207,19 @@ class Walker {
         break;
       }
       case Kind::Comparison:
+        if (options_.participle_nominative_only && s.participle) {
+          return false;
+        }
         s.comparison = true;
         break;
-      case Kind::End:
       case Kind::Tag:
+        if (options_.participle_nominative_only && s.participle &&
+            s.derivations == s.participle_level + 1 && t_.symbols()[sym].starts_with("[S") &&
+            t_.symbols()[sym] != "[Sn]") {
+          return false;
+        }
+        break;
+      case Kind::End:
         break;
     }
     if (s.roots == 0 && s.group == Group::None && kind != Kind::Close && s.pre_root < 255) {

@@ -24,6 +24,7 @@ struct WantedLexemes {
   std::unordered_set<std::string> roots;          ///< "[Xp]" contents wanted
   std::unordered_set<std::string> root_prefixes;  ///< every prefix of every wanted root
   std::unordered_set<std::string> keys;           ///< class|root|base of wanted lexemes
+  std::unordered_set<std::string> classes;        ///< "[L…]" tags wanted; empty: every class
 
   void add(std::string_view word_class, std::string_view root, std::string_view base);
 };
@@ -38,6 +39,8 @@ struct EnumerateOptions {
   std::size_t root_within_output = 8;  ///< … and within this many output symbols (not
                                        ///< counting "[Xr]…[X]" structure groups)
   std::uint64_t max_paths = 400'000'000;  ///< stops a runaway enumeration
+  /// Participles only in the nominative and without comparison (what a verb's table shows).
+  bool participle_nominative_only = false;
   /// Flag values set before the walk starts, e.g. {"YS_ALKANUT", "ON"} to walk word parts
   /// that the transducer only allows after the start of a compound.
   std::vector<std::pair<std::string, std::string>> preset_flags;

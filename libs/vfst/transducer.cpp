@@ -227,7 +227,9 @@ class Lookup {
 
  private:
   void walk(std::uint32_t state, std::size_t pos, std::size_t depth) {
-    if (pos == input_.size() && t_.is_final(state) && results_.size() < options_.max_results) {
+    // An epsilon cycle reaches the same output again; each output counts once.
+    if (pos == input_.size() && t_.is_final(state) && results_.size() < options_.max_results &&
+        std::find(results_.begin(), results_.end(), output_) == results_.end()) {
       results_.push_back(output_);
     }
     ArcList arcs = t_.arcs(state);
