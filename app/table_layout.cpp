@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/utf8.h"
@@ -114,30 +115,42 @@ void add_side_by_side(EntryRows& rows, const TableSection& section, const Widths
   }
 }
 
-// One cell a line, "  singular inessive  talossa", its forms wrapped under the label where
-// the line is too narrow for both.
+// A cell's label when it stands on a line of its own: in a section of one column its row's
+// ("1st person singular" under "conditional"), else its own ("plural inessive").
+const std::string& stacked_label(const TableSection& section, const TableRow& row,
+                                 const TableCell& cell) {
+  const bool by_row = column_count(section) == 1 && !row.label.empty();
+  return by_row || cell.label.empty() ? row.label : cell.label;
+}
+
+void append(EntryRows& rows, EntryRows more) {
+  for (Line& line : more.lines) {
+    rows.push(std::move(line));
+  }
+}
+
+// One cell a line, "  singular inessive  talossa", label and forms wrapped on lines of their
+// own where the line is too narrow for both.
 void add_stacked(EntryRows& rows, const TableSection& section, std::uint16_t width) {
   std::size_t label_width = 0;
   for (const TableRow& row : section.rows) {
     for (const TableCell& cell : row.cells) {
-      label_width = std::max(label_width, char_count(cell.label.empty() ? row.label : cell.label));
+      label_width = std::max(label_width, char_count(stacked_label(section, row, cell)));
     }
   }
+  const std::string indent(INDENT, ' ');
   for (const TableRow& row : section.rows) {
     for (const TableCell& cell : row.cells) {
-      const std::string& label = cell.label.empty() ? row.label : cell.label;
+      const std::string& label = stacked_label(section, row, cell);
       const std::string forms = joined(cell.forms);
       if (INDENT + label_width + GAP + char_count(forms) <= width) {
-        Line line(std::string(INDENT, ' ') + padded(label, label_width + GAP), LABEL);
+        Line line(indent + padded(label, label_width + GAP), LABEL);
         line.spans.push_back({forms, FORM});
         rows.push(std::move(line));
         continue;
       }
-      rows.push(Line(std::string(INDENT, ' ') + label, LABEL));
-      EntryRows wrapped = wrap_item(std::string(2 * INDENT, ' '), forms, {}, FORM, width);
-      for (Line& line : wrapped.lines) {
-        rows.push(std::move(line));
-      }
+      append(rows, wrap_item(indent, label, {}, LABEL, width));
+      append(rows, wrap_item(indent + indent, forms, {}, FORM, width));
     }
   }
 }
