@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "app/table_layout.h"
 #include "base/utf8.h"
 #include "core/text.h"
 
@@ -172,8 +173,12 @@ void add_expansion(EntryRows& rows, const Expansion& expansion, int depth, const
 EntryRows entry_content(std::string_view word, const Entry& entry,
                         const std::vector<std::vector<Expansion>>& expansions,
                         const std::vector<std::vector<Link>>* links, const Palette& palette,
-                        std::uint16_t width) {
+                        std::uint16_t width, std::span<const std::string> reading_lines = {}) {
   EntryRows rows;
+  // The readings of the form the entry is shown for come first, wrapped like meanings.
+  for (const std::string& line : reading_lines) {
+    append_item(rows, "", line, {}, palette.nested, width);
+  }
   rows.push(Line(std::string(word), palette.headword));
   rows.push(Line{});
   std::size_t k = 0;  // meaning index across all groups
@@ -214,7 +219,7 @@ EntryRows wrap_item(std::string_view prefix, std::string_view text, std::span<co
 EntryRows layout_entry_rows(const View& view, std::uint16_t width) {
   if (view.entry) {
     return entry_content(view.entry_word.value_or(std::string{}), *view.entry, view.expansions,
-                         &view.links, NORMAL, width);
+                         &view.links, NORMAL, width, view.reading_lines);
   }
   if (view.kept_word && view.kept_entry) {
     return entry_content(*view.kept_word, *view.kept_entry, view.kept_expansions, nullptr, KEPT,
@@ -229,9 +234,24 @@ EntryRows layout_entry_rows(const View& view, std::uint16_t width) {
   return rows;
 }
 
+std::optional<std::string_view> table_word(const View& view) {
+  if (view.entry && view.entry_word) {
+    return *view.entry_word;
+  }
+  if (view.kept_word && view.kept_entry) {
+    return *view.kept_word;
+  }
+  return std::nullopt;
+}
+
 const EntryRows& entry_rows_for(const View& view, std::uint16_t width, EntryRowCache& cache) {
   if (!cache.valid || cache.revision != view.revision || cache.width != width) {
-    cache.rows = layout_entry_rows(view, width);
+    const std::optional<std::string_view> word = view.table_mode ? table_word(view) : std::nullopt;
+    if (word && (!cache.table || cache.table->headword != *word)) {
+      cache.table = view.transducer ? build_inflection_table(*view.transducer, *word)
+                                    : InflectionTable{std::string(*word), {}, {}};
+    }
+    cache.rows = word ? layout_table_rows(*cache.table, width) : layout_entry_rows(view, width);
     cache.revision = view.revision;
     cache.width = width;
     cache.valid = true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 
 #include "app/style.h"
 #include "core/expand.h"
+#include "core/inflection_table.h"
 #include "core/rect.h"
 #include "core/view.h"
 
@@ -42,6 +44,8 @@ struct EntryRowCache {
   std::uint16_t width = 0;
   Rect area;  ///< the entry pane in the last frame
   EntryRows rows;
+  /// The table mode's table, built when first drawn and kept while its headword stays shown.
+  std::optional<InflectionTable> table;
 };
 
 /// Lays out one item (a meaning or a heading) with a hanging indent of the prefix's width:
@@ -54,7 +58,12 @@ struct EntryRowCache {
 /// grey, else a one-line placeholder.
 [[nodiscard]] EntryRows layout_entry_rows(const View& view, std::uint16_t width);
 
-/// The cached rows, laid out again first when the view's revision or the width changed.
+/// The headword whose inflection table the table mode shows: the shown entry's, else the kept
+/// one's; nothing while the pane shows a placeholder.
+[[nodiscard]] std::optional<std::string_view> table_word(const View& view);
+
+/// The cached rows, laid out again first when the view's revision or the width changed; in table
+/// mode the table's rows, the table built first when its headword is not the cached one.
 const EntryRows& entry_rows_for(const View& view, std::uint16_t width, EntryRowCache& cache);
 
 }  // namespace pnt

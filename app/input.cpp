@@ -140,6 +140,9 @@ KeyAction map_key(const KeyEvent& key, bool overlay_open, std::int32_t page) {
       if (key.ch == U'w') {
         return {false, DeleteWord{}};
       }
+      if (key.ch == U't') {
+        return {false, ToggleTable{}};
+      }
       return {};
     case Key::Esc:
       return quit_or_close();

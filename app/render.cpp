@@ -110,13 +110,26 @@ void draw_inflections(const View& view, CellBuffer& frame, Rect area) {
   draw_result_list(frame, area, titles, view.focus == Focus::Inflections, rows, view.infl_sel);
 }
 
+// Table mode names the headword whose forms are shown, longest first as the entry's titles.
+std::array<std::string, 3> table_titles(std::string_view word, bool fullscreen) {
+  const std::string forms = " forms of " + std::string(word) + " ";
+  return {forms + (fullscreen ? "(ctrl+t · click: return) " : "(ctrl+t · click: fullscreen) "),
+          forms, " forms "};
+}
+
 void draw_entry(View& view, CellBuffer& frame, Rect area, ScreenMap& map) {
   map.entry_area = area;
   map.entry_rows.area = area;
   const EntryRows& rows = entry_rows_for(view, inner_area(area).width, map.entry_rows);
   view.entry_scroll = std::min(view.entry_scroll, max_scroll(rows.lines.size(), area));
-  const std::span<const std::string> titles =
+  std::span<const std::string> titles =
       view.fullscreen ? std::span<const std::string>(FULLSCREEN_ENTRY_TITLES) : ENTRY_TITLES;
+  const std::optional<std::string_view> word = view.table_mode ? table_word(view) : std::nullopt;
+  const std::array<std::string, 3> forms_titles =
+      word ? table_titles(*word, view.fullscreen) : std::array<std::string, 3>{};
+  if (word) {
+    titles = forms_titles;
+  }
   const Rect inner = draw_block(frame, area, pick_title(titles, area.width), PLAIN);
   draw_paragraph(frame, inner, rows.lines, view.entry_scroll);
 }

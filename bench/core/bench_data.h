@@ -68,7 +68,7 @@ inline std::vector<std::uint8_t> read_file(const std::filesystem::path& path) {
 /// The data set's bytes and a view over them; the bytes outlive the view.
 struct LoadedView {
   std::vector<std::uint8_t> inflections_fst, inflections_multi, glosses_bin, glosses_fst,
-      english_fst, english_multi;
+      english_fst, english_multi, mor_vfst;
   std::unique_ptr<View> view;
   std::string problem;  ///< why there is no view
 };
@@ -87,12 +87,14 @@ inline LoadedView& loaded_view() {
     out.glosses_fst = read_file(*dir / "glosses.fst");
     out.english_fst = read_file(*dir / "english.fst");
     out.english_multi = read_file(*dir / "english-multi.bin");
+    out.mor_vfst = read_file(*dir / "mor.vfst");
     Result<Dictionary> dictionary = open_dictionary({.inflections_fst = out.inflections_fst,
                                                      .inflections_multi = out.inflections_multi,
                                                      .glosses_bin = out.glosses_bin,
                                                      .glosses_fst = out.glosses_fst,
                                                      .english_fst = out.english_fst,
-                                                     .english_multi = out.english_multi});
+                                                     .english_multi = out.english_multi,
+                                                     .mor_vfst = out.mor_vfst});
     if (!dictionary) {
       out.problem = "cannot open the data set: " + dictionary.error().message();
       return out;

@@ -18,7 +18,16 @@ Result<Dictionary> open_dictionary(const DataBlobs& blobs) {
   if (!english) {
     return fail(std::move(english.error()));
   }
-  return Dictionary{std::move(*lexicon), std::move(*morphology), std::move(*english)};
+  std::optional<vfst::Transducer> transducer;
+  if (!blobs.mor_vfst.empty()) {
+    Result<vfst::Transducer> opened = vfst::Transducer::open(blobs.mor_vfst);
+    if (!opened) {
+      return fail(std::move(opened.error()).context("parsing mor.vfst"));
+    }
+    transducer = std::move(*opened);
+  }
+  return Dictionary{std::move(*lexicon), std::move(*morphology), std::move(*english),
+                    std::move(transducer)};
 }
 
 }  // namespace pnt

@@ -1,11 +1,14 @@
 // The whole dictionary opened over its data files, in start-up order.
 #pragma once
 
+#include <optional>
+
 #include "base/bytes.h"
 #include "base/error.h"
 #include "core/english.h"
 #include "core/lexicon.h"
 #include "core/morphology.h"
+#include "vfst/transducer.h"
 
 namespace pnt {
 
@@ -18,6 +21,9 @@ struct DataBlobs {
   Bytes glosses_fst;
   Bytes english_fst;
   Bytes english_multi;
+  /// voikko-fi's morphology transducer; empty for a data set without grammar (the readings
+  /// and tables are then empty too).
+  Bytes mor_vfst;
 };
 
 /// The opened dictionary: what the View takes ownership of.
@@ -25,10 +31,12 @@ struct Dictionary {
   Lexicon lexicon;
   Morphology morphology;
   EnglishIndex english;
+  std::optional<vfst::Transducer> transducer;  ///< nothing when mor.vfst is empty
 };
 
 /// Opens the Lexicon (glosses.fst, then glosses.bin), then the Morphology over it, then the
-/// English index; the first failure is returned unchanged and nothing partly opened survives.
+/// English index, then the transducer (header and symbols only, context "parsing mor.vfst"); the
+/// first failure is returned unchanged and nothing partly opened survives.
 [[nodiscard]] Result<Dictionary> open_dictionary(const DataBlobs& blobs);
 
 }  // namespace pnt

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/utf8.h"
+#include "core/readings.h"
 
 namespace pnt {
 namespace {
@@ -63,6 +64,16 @@ void move_selection(View& view, std::int32_t delta) {
   std::uint32_t& selection = on_matches ? view.match_sel : view.infl_sel;
   selection = moved_selection(selection, delta, size);
   view.refresh_entry();
+}
+
+// Whether a reading of the shown form is one of the shown headword: its base form, or for a
+// participle its verb; an analysed word's reading belongs to its last part's headword.
+bool reading_belongs(const Reading& reading, std::string_view headword, bool whole_word) {
+  const std::string& base = reading.get(Attr::Baseform);
+  if (whole_word) {
+    return std::string_view(base).ends_with(headword);
+  }
+  return base == headword || reading.participle_of == headword;
 }
 
 void leave_english(View& view) { view.english_mode = false; }
@@ -192,6 +203,7 @@ View::View(Dictionary dictionary, LayoutConfig layout_in)
     : lexicon(std::move(dictionary.lexicon)),
       morphology(std::move(dictionary.morphology)),
       english(std::move(dictionary.english)),
+      transducer(std::move(dictionary.transducer)),
       layout(layout_in) {}
 
 void View::update(Message message) {
@@ -257,6 +269,10 @@ void View::update(Message message) {
             }
             run_search();
           },
+          [&](const ToggleTable&) {
+            entry_scroll = 0;
+            table_mode = !table_mode;
+          },
           [&](const HistoryBack&) {
             if (std::optional<Place> place = history.back(current_place(*this))) {
               go_to(*this, std::move(*place));
@@ -294,14 +310,20 @@ void View::refresh_entry() {
   std::string key;
   // Filled when choosing the key has already looked it up.
   std::optional<std::optional<Entry>> looked_up;
+  // The form the headword is shown for; an analysis row stands for the whole query.
+  std::string_view form;
+  bool whole_word = false;
   if (focus == Focus::Inflections) {
     if (infl_sel >= inflections.size()) {
       clear_entry();
       return;
     }
     key = inflections[infl_sel].headword;
+    whole_word = step == SearchStep::Analysis;
+    form = whole_word ? std::string_view(query) : std::string_view(inflections[infl_sel].form);
   } else if (match_sel < matches.size()) {
     key = matches[match_sel].headword;
+    form = key;
   } else if (english_mode) {
     clear_entry();  // English mode shows only what a row names
     return;
@@ -323,7 +345,9 @@ void View::refresh_entry() {
       key = lemmas.front();
       looked_up.emplace(std::nullopt);
     }
+    form = query;
   }
+  refresh_readings(form, key, whole_word);
 
   const bool changed = !entry_word || *entry_word != key;
   if (!changed && entry) {
@@ -333,7 +357,9 @@ void View::refresh_entry() {
   }
   std::optional<Entry> found = looked_up ? std::move(*looked_up) : lexicon.entry(key);
   if (!found) {
+    std::vector<std::string> lines = std::move(reading_lines);
     clear_entry();
+    reading_lines = std::move(lines);
     entry_word = std::move(key);
     if (changed) {
       entry_scroll = 0;
@@ -349,7 +375,29 @@ void View::refresh_entry() {
   }
 }
 
+void View::refresh_readings(std::string_view form, std::string_view headword, bool whole_word) {
+  reading_lines.clear();
+  if (!transducer || form == headword) {
+    return;
+  }
+  for (const Reading& reading : readings(*transducer, form)) {
+    if (!reading_belongs(reading, headword, whole_word)) {
+      continue;
+    }
+    std::string line = reading_line(form, reading);
+    if (std::find(reading_lines.begin(), reading_lines.end(), line) != reading_lines.end()) {
+      continue;
+    }
+    if (reading_lines.size() == MAX_READING_LINES) {
+      reading_lines.emplace_back("…");
+      return;
+    }
+    reading_lines.push_back(std::move(line));
+  }
+}
+
 void View::clear_entry() {
+  reading_lines.clear();
   entry_word.reset();
   entry.reset();
   expansions.clear();

@@ -1,6 +1,7 @@
 // The whole state of the screen, changed only by messages.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +19,7 @@
 #include "core/morphology.h"
 #include "core/search.h"
 #include "format/gloss.h"
+#include "vfst/transducer.h"
 
 namespace pnt {
 
@@ -40,6 +42,7 @@ struct SetQuery { std::string query; };
 struct ToggleDocuments {};
 struct CloseDocuments {};
 struct ToggleEnglish {};
+struct ToggleTable {};
 struct HistoryBack {};
 struct HistoryForward {};
 struct ClearQuery {};
@@ -49,12 +52,15 @@ struct DeleteWord {};
 /// One input for View::update; the variant index is the message number.
 using Message = std::variant<InsertChar, Backspace, MoveSelection, ScrollEntry, Enter, ToggleFocus,
                              SetFocus, ToggleFullscreen, SelectMatch, SelectInflection, SetQuery,
-                             ToggleDocuments, CloseDocuments, ToggleEnglish, HistoryBack,
-                             HistoryForward, ClearQuery, DeleteWord>;
+                             ToggleDocuments, CloseDocuments, ToggleEnglish, ToggleTable,
+                             HistoryBack, HistoryForward, ClearQuery, DeleteWord>;
 
 /// The document after `doc` in the cycle License, Privacy, Sources, Verify; 1 for a value
 /// outside the table.
 [[nodiscard]] std::uint8_t next_document(std::uint8_t doc);
+
+/// Reading lines shown above an entry at most; a further line "…" says that there are more.
+inline constexpr std::size_t MAX_READING_LINES = 4;
 
 /// Saturating move of a scroll offset by a delta.
 [[nodiscard]] std::uint16_t scroll_by(std::uint16_t offset, std::int32_t delta);
@@ -76,7 +82,11 @@ class View {
   /// Shows the headword chosen by focus and selection (the query's lemmas when no match is
   /// selected); nothing is recomputed while the same headword stays shown with its entry.
   void refresh_entry();
-  /// Removes the shown entry, its expansions and links; the scroll offset stays.
+  /// Sets `reading_lines` for `form` shown with `headword`: one line per distinct reading whose
+  /// base form is the headword (for a participle, whose verb is); with `whole_word`, the
+  /// readings of the analysed query whose base form ends in the headword (its last part).
+  void refresh_readings(std::string_view form, std::string_view headword, bool whole_word);
+  /// Removes the shown entry, its expansions, links and readings; the scroll offset stays.
   void clear_entry();
   /// Moves the focus to the requested list and refreshes the entry; ignored when the focus
   /// is already there or the inflections list asked for is empty.
@@ -88,6 +98,8 @@ class View {
   Lexicon lexicon;
   Morphology morphology;
   EnglishIndex english;
+  /// The morphology transducer behind the readings and tables; nothing without grammar data.
+  std::optional<vfst::Transducer> transducer;
   std::uint64_t revision = 0;
   std::string query;
   std::vector<MatchRow> matches;
@@ -118,6 +130,11 @@ class View {
   History history;
   /// Whether the last message edited the query, so that only the first edit of a run records.
   bool last_was_edit = false;
+  /// Grey lines above the entry: the readings of the form the entry is shown for, when that
+  /// form is not the headword itself (at most MAX_READING_LINES, then "…").
+  std::vector<std::string> reading_lines;
+  /// Table mode: the entry pane shows the inflection table of the shown headword.
+  bool table_mode = false;
 };
 
 }  // namespace pnt

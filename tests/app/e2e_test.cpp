@@ -261,7 +261,8 @@ TEST_P(EndToEnd, KeysOfTheListsEntryAndOverlay) {
   Session session(program(), 120, 24);
   ASSERT_TRUE(first_frame(session));
   session.send(data().comparative);
-  const std::string head = std::string("││") + data().comparative_head + " ";
+  // The entry's headword row: on the pane's first row, or under a form's reading lines.
+  const std::string head = std::string("│") + data().comparative_head + "  ";
   Screen screen = session.screen_showing(data().comparative_gloss);
   ASSERT_TRUE(screen.shows(data().comparative_gloss)) << screen.text();
 
@@ -542,6 +543,34 @@ TEST(EndToEndEnglish, CtrlESearchesEnglishAndBack) {
   EXPECT_TRUE(screen.shows("┌ matches ")) << screen.text();
   EXPECT_FALSE(screen.shows("English")) << screen.text();
   EXPECT_TRUE(screen.shows("│> build ")) << screen.text();
+  session.send("\033");
+  EXPECT_EQ(session.wait_exit(), 0);
+}
+
+// The grammar of the shipped transducer: a form's reading above its headword's entry, then
+// Ctrl+T shows the headword's forms and Ctrl+T again the entry.
+TEST(EndToEndGrammar, AFormsReadingAndItsHeadwordsTable) {
+  if (SHIPPED.program == nullptr) {
+    GTEST_SKIP() << "the shipped program is not part of this build";
+  }
+  Session session(SHIPPED.program, 100, 30);
+  ASSERT_TRUE(first_frame(session));
+  session.send("taloissamme");
+  constexpr std::string_view READING = "taloissamme: plural inessive + our (talo, noun)";
+  Screen screen = session.screen_when([&](const Screen& s) { return s.shows(READING); });
+  EXPECT_TRUE(screen.shows(READING)) << screen.text();
+  EXPECT_TRUE(screen.shows("- house, home")) << screen.text();
+
+  session.send("\x14");  // Ctrl+T
+  screen = session.screen_when([](const Screen& s) { return s.shows("taloissa"); });
+  EXPECT_TRUE(screen.shows(" forms of talo (ctrl+t · click: fullscreen) ")) << screen.text();
+  EXPECT_TRUE(screen.shows("talossa")) << screen.text();
+  EXPECT_TRUE(screen.shows("taloissa")) << screen.text();
+  EXPECT_FALSE(screen.shows(READING)) << screen.text();
+
+  session.send("\x14");
+  screen = session.screen_when([&](const Screen& s) { return s.shows(READING); });
+  EXPECT_TRUE(screen.shows("- house, home")) << screen.text();
   session.send("\033");
   EXPECT_EQ(session.wait_exit(), 0);
 }

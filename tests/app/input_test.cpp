@@ -37,6 +37,7 @@ TEST(MapKey, Table) {
       {press(Key::Char, U'f', true), false, false, ToggleFullscreen{}},
       {press(Key::Char, U'l', true), true, false, ToggleDocuments{}},
       {press(Key::Char, U'e', true), true, false, ToggleEnglish{}},
+      {press(Key::Char, U't', true), false, false, ToggleTable{}},
       {press(Key::Char, U'F', true), false, false, std::nullopt},
       {press(Key::Char, U'L', true), false, false, std::nullopt},
       {press(Key::Char, U'x', true), false, false, std::nullopt},

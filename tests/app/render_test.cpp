@@ -422,6 +422,35 @@ TEST(RenderFrame, TinyTerminalsDrawWithoutFaults) {
   EXPECT_EQ(map.entry_rows.width, 0);
 }
 
+TEST(RenderFrame, TableModeTitleNamesTheHeadwordAndKeepsTheHint) {
+  struct Case {
+    bool fullscreen;
+    std::uint16_t width;
+    const char* title;
+  };
+  const Case cases[] = {
+      {false, 80, " forms of talo (ctrl+t · click: fullscreen) "},
+      {false, 60, " forms of talo "},
+      {true, 42, " forms of talo (ctrl+t · click: return) "},
+      {true, 41, " forms of talo "},
+      {true, 16, " forms "},
+  };
+  View view = fixture_view();
+  view.update(ToggleTable{});
+  ScreenMap map;
+  // Nothing shown: the placeholder under the entry's own title.
+  EXPECT_NE(rows_of(render(view, map, 60, 10))[0].find("┌ entry (click here to fullscreen) ┐"),
+            std::string::npos);
+  type(view, "talo");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.width);
+    view.fullscreen = c.fullscreen;
+    const std::vector<std::string> rows = rows_of(render(view, map, c.width, 10));
+    EXPECT_NE(rows[map.entry_area.y].find(std::string("┌") + c.title), std::string::npos);
+    EXPECT_NE(rows[map.entry_area.y + 1].find("(no forms"), std::string::npos);
+  }
+}
+
 TEST(PickTitle, FirstCandidateThatFitsElseTheLast) {
   const std::array<std::string, 2> matches{" matches (type to search, Tab to switch) ",
                                            " matches "};

@@ -6,14 +6,17 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "core/readings.h"
 #include "fstmap/builder.h"
 #include "fstmap/map.h"
 #include "tests/support/fixture.h"
+#include "tests/support/vfst_writer.h"
 
 namespace pnt {
 namespace {
@@ -618,6 +621,121 @@ TEST(ViewSearch, AWordNoSearchFindsListsThePartsOfItsAnalyses) {
   EXPECT_TRUE(view.inflections.empty());
   EXPECT_TRUE(view.no_results);
   EXPECT_EQ(view.focus, Focus::Matches);
+}
+
+// A dictionary of a few nouns and a verb with a transducer that reads their forms.
+struct GrammarFixture {
+  std::vector<std::uint8_t> vfst;
+  testing::Fixture fixture;
+  std::optional<View> view;
+};
+
+std::unique_ptr<GrammarFixture> grammar_fixture() {
+  FixtureTable table;
+  for (const char* word : {"ikkuna", "juosta", "kuva", "talo", "taloissa"}) {
+    table.headwords.push_back(HeadwordRow{word, {TableGroup{"noun", {"a meaning"}}}});
+  }
+  table.forms = {{"ikkunassa", {"ikkuna"}},
+                 {"juokseva", {"juosta"}},
+                 {"taloissamme", {"talo"}},
+                 {"talon", {"talo"}}};
+  auto g = std::make_unique<GrammarFixture>(GrammarFixture{
+      testing::vfst_of_words({
+          {"talo", "[Ln][Xp]talo[X]talo[Sn][Ny]"},
+          {"taloissamme", "[Ln][Xp]talo[X]talo[Sine][Nm]issa[O1m]mme"},
+          {"taloissamme", "[Ln][Xp]taloissa[X]taloissa[Sn][Ny][O1m]mme"},  // another headword
+          {"talon", "[Ln][Xp]talo[X]talo[Sg][Ny]n"},
+          {"talon", "[Ln][Xp]talo[X]talo[Sak][Ny]n"},
+          {"talon", "[Ln][Xp]talo[X]talo[Sin][Nm]n"},
+          {"talon", "[Ln][Xp]talo[X]talo[Sg][Ny]n"},  // the same reading twice
+          {"talon", "[Ln][Xp]talo[X]talo[Sg][Ny][O3]n"},
+          {"talon", "[Ln][Xp]talo[X]talo[Sak][Ny][O3]n"},
+          {"juokseva", "[Lt][Xp]juosta[X]juokse[Ll][Rv]v[Xj]a[X][Sn][Ny]a"},
+          {"kuvaikkunassa", "[Ln][Xp]kuva[X]kuva[Bc][Ln][Xp]ikkuna[X]ikkuna[Sine][Ny]ssa"},
+      }),
+      testing::make_fixture(table), std::nullopt});
+  auto opened = vfst::Transducer::open(g->vfst);
+  EXPECT_TRUE(opened) << opened.error().message();
+  g->fixture.dictionary.transducer = std::move(*opened);
+  g->view.emplace(std::move(g->fixture.dictionary), LayoutConfig{});
+  return g;
+}
+
+// The line for a transducer output, as the entry shows it.
+std::string line_of(std::string_view form, std::string_view output) {
+  return reading_line(form, *reading_of_output(output));
+}
+
+TEST(ViewReadings, OneLinePerReadingOfTheShownHeadwordAtMostFour) {
+  const std::unique_ptr<GrammarFixture> g = grammar_fixture();
+  View& view = *g->view;
+  struct Case {
+    const char* query;
+    std::int32_t move;  // MoveSelection after typing
+    bool toggle_focus;
+    const char* headword;
+    Strings lines;
+  };
+  const Case cases[] = {
+      // The lemmas of a form no headword begins with; "taloissa" is not the shown headword.
+      {"taloissamme", 0, false, "talo", {"taloissamme: plural inessive + our (talo, noun)"}},
+      // The same from its inflections row.
+      {"taloissamme", 0, true, "talo", {"taloissamme: plural inessive + our (talo, noun)"}},
+      {"talon",
+       0,
+       true,
+       "talo",
+       {line_of("talon", "[Ln][Xp]talo[X]talo[Sg][Ny]n"),
+        line_of("talon", "[Ln][Xp]talo[X]talo[Sak][Ny]n"),
+        line_of("talon", "[Ln][Xp]talo[X]talo[Sin][Nm]n"),
+        line_of("talon", "[Ln][Xp]talo[X]talo[Sg][Ny][O3]n"), "…"}},
+      // A participle belongs to its verb.
+      {"juokseva",
+       0,
+       false,
+       "juosta",
+       {line_of("juokseva", "[Lt][Xp]juosta[X]juokse[Ll][Rv]v[Xj]a[X][Sn][Ny]a")}},
+      // The headword itself has none, though the transducer reads it.
+      {"talo", 0, false, "talo", {}},
+      // An analysis: the whole word's reading on its last part's row only.
+      {"kuvaikkunassa", 0, false, "kuva", {}},
+      {"kuvaikkunassa",
+       1,
+       false,
+       "ikkuna",
+       {line_of("kuvaikkunassa", "[Ln][Xp]kuva[X]kuva[Bc][Ln][Xp]ikkuna[X]ikkuna[Sine][Ny]ssa")}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.query);
+    view.update(SetQuery{c.query});
+    if (c.toggle_focus) {
+      view.update(ToggleFocus{});
+    }
+    view.update(MoveSelection{c.move});
+    EXPECT_EQ(view.entry_word, c.headword);
+    EXPECT_EQ(view.reading_lines, c.lines);
+  }
+  view.update(Enter{});  // the kept entry is shown without them
+  EXPECT_TRUE(view.reading_lines.empty());
+}
+
+TEST(ViewTable, CtrlTTogglesTheModeWhichOutlivesSearchesButNotTheOverlay) {
+  View view = fixture_view();
+  type(view, "talo");
+  view.update(ScrollEntry{3});
+  view.update(ToggleTable{});
+  EXPECT_TRUE(view.table_mode);
+  EXPECT_EQ(view.entry_scroll, 0);
+  type(view, "ssa");
+  view.update(MoveSelection{1});
+  view.update(ToggleEnglish{});
+  EXPECT_TRUE(view.table_mode);
+  view.update(ToggleDocuments{});
+  view.update(ToggleTable{});  // ignored under the overlay
+  view.update(CloseDocuments{});
+  EXPECT_TRUE(view.table_mode);
+  view.update(ToggleTable{});
+  EXPECT_FALSE(view.table_mode);
 }
 
 }  // namespace

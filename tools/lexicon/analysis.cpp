@@ -243,15 +243,6 @@ std::vector<Component> parse_fst_output(std::string_view output) {
   return parts;
 }
 
-std::string lexeme_key(std::string_view word_class, std::string_view root, std::string_view base) {
-  std::string key;
-  key.reserve(word_class.size() + root.size() + base.size() + 2);
-  key.append(word_class).push_back('|');
-  key.append(root).push_back('|');
-  key.append(base);
-  return key;
-}
-
 std::optional<std::string> form_of_text(const Attributes& a, std::string_view base) {
   std::string_view cls = lookup(a, "CLASS");
   std::string poss = possessive_phrase(lookup(a, "POSSESSIVE"));

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "vfst/paths.h"
+
 namespace pnt::lexicon {
 
 /// One word part of an analysis: between compound boundaries ("[Bc]").
@@ -25,9 +27,7 @@ struct Component {
 /// which is how voikko forms BASEFORM.
 [[nodiscard]] std::vector<Component> parse_fst_output(std::string_view output);
 
-/// The key under which forms of one lexeme are collected: class, root and base.
-[[nodiscard]] std::string lexeme_key(std::string_view word_class, std::string_view root,
-                                     std::string_view base);
+using vfst::lexeme_key;
 
 /// Attribute values of one voikko analysis (BASEFORM, CLASS, SIJAMUOTO, NUMBER, …).
 using Attributes = std::map<std::string, std::string, std::less<>>;

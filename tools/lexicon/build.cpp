@@ -17,10 +17,18 @@
 #include "lexicon/files.h"
 #include "lexicon/forms.h"
 #include "lexicon/merge.h"
-#include "lexicon/vfst.h"
 #include "lexicon/voikko.h"
+#include "vfst/paths.h"
+#include "vfst/transducer.h"
 
 namespace pnt::lexicon {
+
+using vfst::enumerate_paths;
+using vfst::EnumerateOptions;
+using vfst::EnumerateStats;
+using vfst::Path;
+using vfst::Transducer;
+using vfst::WantedLexemes;
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -455,7 +463,7 @@ Result<Forms> enumerate_forms(const BuildOptions& opt, const Voikko& voikko,
   if (!mor) {
     return fail(std::move(mor.error()));
   }
-  auto transducer = Transducer::parse(as_bytes(*mor));
+  auto transducer = Transducer::open(as_bytes(*mor));
   if (!transducer) {
     return fail(std::move(transducer.error()).context("reading " + opt.mor));
   }

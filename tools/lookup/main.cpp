@@ -7,6 +7,8 @@
 //   word  none
 // With --english the words are English and the line is "word  english  headword…" (the rows the
 // English search shows for that key) or "word  none".
+// With --readings each word's grammatical readings, with --table each headword's inflection
+// table (lookup/grammar_lines.h).
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -18,6 +20,7 @@
 #include "core/dictionary.h"
 #include "core/search.h"
 #include "embedded/blobs.h"
+#include "lookup/grammar_lines.h"
 
 namespace pnt {
 namespace {
@@ -87,9 +90,11 @@ std::string english_line(const Dictionary& dictionary, const std::string& word) 
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
-  const bool english = args.size() == 1 && args[0] == "--english";
-  if (!args.empty() && !english) {
-    std::fputs("usage: pnt-lookup [--english] < words\n", stderr);
+  const std::string_view mode = args.size() == 1 ? args[0] : "";
+  const bool english = mode == "--english";
+  if (args.size() > 1 ||
+      (!args.empty() && mode != "--english" && mode != "--readings" && mode != "--table")) {
+    std::fputs("usage: pnt-lookup [--english|--readings|--table] < words\n", stderr);
     return 2;
   }
   const pnt::Result<pnt::Dictionary> dictionary = pnt::open_dictionary(pnt::embedded::blobs());
@@ -102,6 +107,14 @@ int main(int argc, char** argv) {
   while (std::getline(std::cin, word)) {
     if (!word.empty() && word.back() == '\r') {
       word.pop_back();
+    }
+    if (mode == "--readings") {
+      std::cout << pnt::readings_lines(*dictionary, word) << '\n';
+      continue;
+    }
+    if (mode == "--table") {
+      std::cout << pnt::table_lines(*dictionary, word) << '\n';
+      continue;
     }
     std::cout << (english ? pnt::english_line(*dictionary, word)
                           : pnt::finnish_line(*dictionary, word))

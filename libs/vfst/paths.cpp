@@ -1,175 +1,14 @@
-#include "lexicon/vfst.h"
+#include "vfst/paths.h"
 
-#include <unordered_map>
+namespace pnt::vfst {
 
-#include "lexicon/analysis.h"
-
-namespace pnt::lexicon {
-namespace {
-
-constexpr std::uint32_t MAGIC_1 = 0x00013A6E;
-constexpr std::uint32_t MAGIC_2 = 0x000351FA;
-constexpr std::uint16_t FINAL_MARK = 0xFFFF;
-
-struct Cell {
-  std::uint16_t in;
-  std::uint16_t out;
-  std::uint32_t info;
-};
-
-// Parses "@P.FEATURE.VALUE@" / "@C.FEATURE@"; op 0 for anything else.
-FlagOp parse_flag(std::string_view sym, std::unordered_map<std::string, std::uint16_t>& features,
-                  std::unordered_map<std::string, std::uint16_t>& values) {
-  FlagOp flag;
-  if (sym.size() < 5 || sym.front() != '@' || sym.back() != '@' || sym[2] != '.') {
-    return flag;
-  }
-  char op = sym[1];
-  if (op != 'P' && op != 'N' && op != 'C' && op != 'U' && op != 'R' && op != 'D') {
-    return flag;
-  }
-  std::string_view body = sym.substr(3, sym.size() - 4);
-  std::size_t dot = body.find('.');
-  std::string feature(body.substr(0, dot));
-  auto [fit, fnew] = features.emplace(feature, static_cast<std::uint16_t>(features.size()));
-  flag.op = op;
-  flag.feature = fit->second;
-  if (dot != std::string_view::npos) {
-    std::string value(body.substr(dot + 1));
-    auto [vit, vnew] = values.emplace(value, static_cast<std::uint16_t>(values.size() + 1));
-    flag.value = vit->second;
-  }
-  return flag;
-}
-
-}  // namespace
-
-Result<Transducer> Transducer::parse(Bytes bytes) {
-  ByteReader r(bytes);
-  auto m1 = r.u32_le();
-  auto m2 = r.u32_le();
-  if (!m1 || !m2 || *m1 != MAGIC_1 || *m2 != MAGIC_2) {
-    return fail("not a voikko transducer (bad magic)");
-  }
-  auto weighted = r.u8();
-  if (!weighted || !r.take(7)) {
-    return fail("truncated transducer header");
-  }
-  if (*weighted != 0) {
-    return fail("weighted transducers are not supported");
-  }
-  auto count = r.u16_le();
-  if (!count) {
-    return fail("truncated symbol table");
-  }
-  Transducer t;
-  std::unordered_map<std::string, std::uint16_t> features;
-  std::unordered_map<std::string, std::uint16_t> values;
-  for (std::uint32_t i = 0; i < *count; ++i) {
-    std::string sym;
-    for (;;) {
-      auto c = r.u8();
-      if (!c) {
-        return fail("truncated symbol table");
-      }
-      if (*c == 0) {
-        break;
-      }
-      sym.push_back(static_cast<char>(*c));
-    }
-    t.flags_.push_back(parse_flag(sym, features, values));
-    t.symbols_.push_back(std::move(sym));
-  }
-  t.feature_count_ = features.size();
-  t.feature_names_.resize(features.size());
-  for (const auto& [name, id] : features) {
-    t.feature_names_[id] = name;
-  }
-  t.value_names_.resize(values.size() + 1);
-  for (const auto& [name, id] : values) {
-    t.value_names_[id] = name;
-  }
-  std::size_t start = (r.position() + 7) / 8 * 8;
-  if (start > bytes.size() || (bytes.size() - start) % 8 != 0) {
-    return fail("transition table is not a whole number of cells");
-  }
-  std::size_t cells = (bytes.size() - start) / 8;
-  if (cells == 0 || cells > 0xFFFFFF) {
-    return fail("transition table size out of range");
-  }
-  auto cell_at = [&](std::size_t i) {
-    std::size_t at = start + 8 * i;
-    return Cell{static_cast<std::uint16_t>(*read_uint_le(bytes, at, 2)),
-                static_cast<std::uint16_t>(*read_uint_le(bytes, at + 2, 2)),
-                static_cast<std::uint32_t>(*read_uint_le(bytes, at + 4, 4))};
-  };
-  t.first_.assign(cells, 0);
-  t.count_.assign(cells, 0);
-  t.finals_.assign(cells, 0);
-  std::vector<std::uint8_t> seen(cells, 0);
-  std::vector<std::uint32_t> todo{0};
-  seen[0] = 1;
-  auto add_arc = [&](const Cell& c) -> Result<void> {
-    std::uint32_t target = c.info & 0xFFFFFF;
-    if (target >= cells) {
-      return fail("transition target outside the table");
-    }
-    if ((c.in >= *count && c.in != FINAL_MARK) || c.out >= *count) {
-      return fail("transition symbol outside the symbol table");
-    }
-    t.arcs_.push_back(Arc{c.in, c.out, target});
-    if (!seen[target]) {
-      seen[target] = 1;
-      todo.push_back(target);
-    }
-    return {};
-  };
-  while (!todo.empty()) {
-    std::uint32_t s = todo.back();
-    todo.pop_back();
-    ++t.states_;
-    Cell head = cell_at(s);
-    std::size_t more = head.info >> 24;
-    std::size_t next = s + 1;
-    if (more == 255) {
-      if (next >= cells) {
-        return fail("overflow cell outside the table");
-      }
-      more = cell_at(next).in | (static_cast<std::size_t>(cell_at(next).out) << 16);
-      ++next;
-    }
-    if (next + more > cells) {
-      return fail("state's transitions run past the table");
-    }
-    t.first_[s] = static_cast<std::uint32_t>(t.arcs_.size());
-    if (head.in == FINAL_MARK) {
-      t.finals_[s] = 1;
-    } else if (auto ok = add_arc(head); !ok) {
-      return fail(std::move(ok.error()));
-    }
-    for (std::size_t i = 0; i < more; ++i) {
-      if (auto ok = add_arc(cell_at(next + i)); !ok) {
-        return fail(std::move(ok.error()));
-      }
-    }
-    t.count_[s] = static_cast<std::uint32_t>(t.arcs_.size() - t.first_[s]);
-  }
-  return t;
-}
-
-std::optional<std::pair<std::uint16_t, std::uint16_t>> Transducer::flag_ids(
-    std::string_view feature, std::string_view value) const {
-  for (std::size_t f = 0; f < feature_names_.size(); ++f) {
-    if (feature_names_[f] != feature) {
-      continue;
-    }
-    for (std::size_t v = 1; v < value_names_.size(); ++v) {
-      if (value_names_[v] == value) {
-        return std::pair{static_cast<std::uint16_t>(f), static_cast<std::uint16_t>(v)};
-      }
-    }
-  }
-  return std::nullopt;
+std::string lexeme_key(std::string_view word_class, std::string_view root, std::string_view base) {
+  std::string key;
+  key.reserve(word_class.size() + root.size() + base.size() + 2);
+  key.append(word_class).push_back('|');
+  key.append(root).push_back('|');
+  key.append(base);
+  return key;
 }
 
 void WantedLexemes::add(std::string_view word_class, std::string_view root, std::string_view base) {
@@ -180,9 +19,6 @@ void WantedLexemes::add(std::string_view word_class, std::string_view root, std:
   keys.insert(lexeme_key(word_class, root, base));
 }
 
-}  // namespace pnt::lexicon
-
-namespace pnt::lexicon {
 namespace {
 
 enum class Kind : std::uint8_t {
@@ -265,13 +101,13 @@ class Walker {
  public:
   Walker(const Transducer& t, const WantedLexemes& w, const EnumerateOptions& o,
          const PathSink& sink)
-      : t_(t), wanted_(w), options_(o), sink_(sink), flag_values_(t.feature_count(), 0) {
+      : t_(t), wanted_(w), options_(o), sink_(sink), flags_(t.feature_count()) {
     for (std::size_t i = 0; i < t.symbols().size(); ++i) {
       kinds_.push_back(classify(t.symbols()[i], t.flags()[i]));
     }
     for (const auto& [feature, value] : o.preset_flags) {
       if (auto ids = t.flag_ids(feature, value)) {
-        flag_values_[ids->first] = ids->second;
+        flags_.preset(ids->first, ids->second);
       }
     }
   }
@@ -282,42 +118,6 @@ class Walker {
   }
 
  private:
-  // Applies a flag diacritic; false when it blocks the path. `undo` receives the old value.
-  bool apply_flag(const FlagOp& f, std::uint16_t& undo) {
-    std::uint16_t& v = flag_values_[f.feature];
-    undo = v;
-    switch (f.op) {
-      case 'P':
-        v = f.value;
-        return true;
-      case 'N':
-        v = static_cast<std::uint16_t>(0x8000 | f.value);  // "not value"
-        return true;
-      case 'C':
-        v = 0;
-        return true;
-      case 'U':
-        if (v == 0) {
-          v = f.value;
-          return true;
-        }
-        if (v & 0x8000) {
-          if ((v & 0x7FFF) == f.value) {
-            return false;
-          }
-          v = f.value;
-          return true;
-        }
-        return v == f.value;
-      case 'R':
-        return f.value == 0 ? v != 0 : v == f.value;
-      case 'D':
-        return f.value == 0 ? v == 0 : v != f.value;
-      default:
-        return true;
-    }
-  }
-
   // Handles one output symbol; false when the path is pruned.
   bool take_output(std::uint16_t sym, PathState& s) {
     Kind kind = kinds_[sym];
@@ -357,13 +157,13 @@ class Walker {
             return false;
           }
         } else if (s.group == Group::Derivation) {
-          const std::string& cls = t_.symbols()[s.word_class];
+          std::string_view cls = t_.symbols()[s.word_class];
           derived_base_ = outside_ + derivation_;
           if (s.derivations == 1) {
             first_base_ = derived_base_;
           }
           s.participle = s.participle && s.participle_level + 1 == s.derivations;
-          const std::string& parent = s.participle_level == 0 ? root_ : first_base_;
+          std::string_view parent = s.participle_level == 0 ? root_ : first_base_;
           if (s.derivations >= options_.max_derivations &&
               !wanted_.keys.contains(lexeme_key(cls, root_, derived_base_)) &&
               !(s.participle && wanted_.keys.contains(lexeme_key(cls, root_, parent)))) {
@@ -374,6 +174,10 @@ class Walker {
         break;
       case Kind::Class:
         if (s.word_class == 0) {
+          if (!wanted_.classes.empty() &&
+              !wanted_.classes.contains(std::string(t_.symbols()[sym]))) {
+            return false;
+          }
           s.word_class = sym;
         } else if (s.participle && s.derivations == s.participle_level &&
                    t_.symbols()[sym] != "[Ll]") {
@@ -387,7 +191,7 @@ class Walker {
         }
         break;
       case Kind::Letter: {
-        const std::string& text = t_.symbols()[sym];
+        std::string_view text = t_.symbols()[sym];
         if (s.group == Group::Root) {
           if (text != "=") {
             root_ += text;
@@ -403,10 +207,19 @@ class Walker {
         break;
       }
       case Kind::Comparison:
+        if (options_.participle_nominative_only && s.participle) {
+          return false;
+        }
         s.comparison = true;
         break;
-      case Kind::End:
       case Kind::Tag:
+        if (options_.participle_nominative_only && s.participle &&
+            s.derivations == s.participle_level + 1 && t_.symbols()[sym].starts_with("[S") &&
+            t_.symbols()[sym] != "[Sn]") {
+          return false;
+        }
+        break;
+      case Kind::End:
         break;
     }
     if (s.roots == 0 && s.group == Group::None && kind != Kind::Close && s.pre_root < 255) {
@@ -458,7 +271,13 @@ class Walker {
     if (t_.is_final(state)) {
       emit(s);
     }
-    for (const Arc& arc : t_.arcs(state)) {
+    ArcList arcs = t_.arcs(state);
+    for (std::size_t i = 0; i < arcs.size(); ++i) {
+      auto decoded = arcs.at(i);
+      if (!decoded) {
+        continue;
+      }
+      const Arc& arc = *decoded;
       // Cut-back points for everything this arc may change.
       std::size_t surface_len = surface_.size();
       std::size_t output_len = output_.size();
@@ -474,7 +293,7 @@ class Walker {
       Kind in_kind = kinds_[arc.in];
       if (in_kind == Kind::Flag) {
         flag = &t_.flags()[arc.in];
-        ok = apply_flag(*flag, undo);
+        ok = flags_.apply(*flag, undo);
       } else if (in_kind == Kind::Letter) {
         surface_ += t_.symbols()[arc.in];
         ++letters_;
@@ -497,7 +316,7 @@ class Walker {
         }
       }
       if (flag != nullptr) {
-        flag_values_[flag->feature] = undo;
+        flags_.restore(*flag, undo);
       } else if (in_kind == Kind::Letter) {
         surface_.resize(surface_len);
         --letters_;
@@ -519,7 +338,7 @@ class Walker {
   const EnumerateOptions& options_;
   const PathSink& sink_;
   std::vector<Kind> kinds_;
-  std::vector<std::uint16_t> flag_values_;
+  FlagState flags_;
   std::string surface_;
   std::string output_;
   std::vector<std::uint16_t> out_syms_;
@@ -543,4 +362,4 @@ EnumerateStats enumerate_paths(const Transducer& t, const WantedLexemes& wanted,
   return walker.run();
 }
 
-}  // namespace pnt::lexicon
+}  // namespace pnt::vfst

@@ -1,0 +1,464 @@
+#include "core/readings.h"
+
+#include <utf8proc.h>
+
+#include <algorithm>
+
+#include "base/utf8.h"
+#include "core/text.h"
+
+namespace pnt {
+namespace {
+
+constexpr std::array<std::string_view, ATTR_COUNT> ATTR_NAMES = {
+    "BASEFORM", "CLASS",    "SIJAMUOTO",  "NUMBER",     "POSSESSIVE", "PERSON",      "MOOD",
+    "TENSE",    "NEGATIVE", "PARTICIPLE", "COMPARISON", "FOCUS",      "KYSYMYSLIITE"};
+
+struct TagValue {
+  std::string_view tag;
+  Attr attr;
+  std::string_view value;
+};
+
+// What each inflection tag of the transducer's output says, in libvoikko's values.
+constexpr TagValue TAG_VALUES[] = {
+    {"[Sn]", Attr::Sijamuoto, "nimento"},
+    {"[Sg]", Attr::Sijamuoto, "omanto"},
+    {"[Sp]", Attr::Sijamuoto, "osanto"},
+    {"[Ses]", Attr::Sijamuoto, "olento"},
+    {"[Str]", Attr::Sijamuoto, "tulento"},
+    {"[Sak]", Attr::Sijamuoto, "kohdanto"},
+    {"[Sine]", Attr::Sijamuoto, "sisaolento"},
+    {"[Sela]", Attr::Sijamuoto, "sisaeronto"},
+    {"[Sill]", Attr::Sijamuoto, "sisatulento"},
+    {"[Sade]", Attr::Sijamuoto, "ulkoolento"},
+    {"[Sabl]", Attr::Sijamuoto, "ulkoeronto"},
+    {"[Sall]", Attr::Sijamuoto, "ulkotulento"},
+    {"[Sab]", Attr::Sijamuoto, "vajanto"},
+    {"[Sko]", Attr::Sijamuoto, "seuranto"},
+    {"[Sin]", Attr::Sijamuoto, "keinonto"},
+    {"[Ssti]", Attr::Sijamuoto, "kerrontosti"},
+    {"[Ny]", Attr::Number, "singular"},
+    {"[Nm]", Attr::Number, "plural"},
+    {"[O1y]", Attr::Possessive, "1s"},
+    {"[O2y]", Attr::Possessive, "2s"},
+    {"[O1m]", Attr::Possessive, "1p"},
+    {"[O2m]", Attr::Possessive, "2p"},
+    {"[O3]", Attr::Possessive, "3"},
+    {"[P1]", Attr::Person, "1"},
+    {"[P2]", Attr::Person, "2"},
+    {"[P3]", Attr::Person, "3"},
+    {"[P4]", Attr::Person, "4"},
+    {"[Tt]", Attr::Mood, "indicative"},
+    {"[Te]", Attr::Mood, "conditional"},
+    {"[Tk]", Attr::Mood, "imperative"},
+    {"[Tm]", Attr::Mood, "potential"},
+    {"[Tn1]", Attr::Mood, "A-infinitive"},
+    {"[Tn2]", Attr::Mood, "E-infinitive"},
+    {"[Tn3]", Attr::Mood, "MA-infinitive"},
+    {"[Tn4]", Attr::Mood, "MINEN-infinitive"},
+    {"[Tn5]", Attr::Mood, "MAINEN-infinitive"},
+    {"[Ap]", Attr::Tense, "present_simple"},
+    {"[Ai]", Attr::Tense, "past_imperfective"},
+    {"[Ef]", Attr::Negative, "false"},
+    {"[Et]", Attr::Negative, "true"},
+    {"[Eb]", Attr::Negative, "both"},
+    {"[Rv]", Attr::Participle, "present_active"},
+    {"[Ra]", Attr::Participle, "present_passive"},
+    {"[Ru]", Attr::Participle, "past_active"},
+    {"[Rt]", Attr::Participle, "past_passive"},
+    {"[Rm]", Attr::Participle, "agent"},
+    {"[Re]", Attr::Participle, "negation"},
+    {"[Cc]", Attr::Comparison, "comparative"},
+    {"[Cs]", Attr::Comparison, "superlative"},
+    {"[Fkin]", Attr::Focus, "kin"},
+    {"[Fkaan]", Attr::Focus, "kaan"},
+    {"[Fko]", Attr::Kysymysliite, "true"},
+};
+
+constexpr std::pair<std::string_view, std::string_view> CLASSES[] = {
+    {"[Ln]", "nimisana"},   {"[Ll]", "laatusana"},  {"[Lnl]", "nimisana_laatusana"},
+    {"[Lt]", "teonsana"},   {"[Ls]", "seikkasana"}, {"[Lr]", "asemosana"},
+    {"[Lk]", "kieltosana"}, {"[Lc]", "sidesana"},   {"[Lh]", "huudahdussana"},
+    {"[Lee]", "etunimi"},   {"[Les]", "sukunimi"},  {"[Lep]", "paikannimi"},
+    {"[Lem]", "nimi"},      {"[La]", "lyhenne"},    {"[Lu]", "lukusana"},
+    {"[Lur]", "lukusana"},  {"[Lp]", "etuliite"},   {"[Ld]", "suhdesana"},
+};
+
+std::optional<std::string_view> class_of(std::string_view tag) {
+  for (const auto& [t, name] : CLASSES) {
+    if (t == tag) {
+      return name;
+    }
+  }
+  return std::nullopt;
+}
+
+const TagValue* tag_value(std::string_view tag) {
+  for (const TagValue& tv : TAG_VALUES) {
+    if (tv.tag == tag) {
+      return &tv;
+    }
+  }
+  return nullptr;
+}
+
+std::string to_upper_char(char32_t ch) {
+  std::string out;
+  append_utf8(out, static_cast<char32_t>(utf8proc_toupper(static_cast<utf8proc_int32_t>(ch))));
+  return out;
+}
+
+// Gives `base` the capitals of the word's written form: `letter_case` holds one of 'i' / 'j'
+// (upper) or 'p' / 'q' (lower) per letter, from a structure group ("[Xr]jjjj[X]" for "HTML")
+// or from the first part's root ("Alkio"). Letters past its end keep their case.
+std::string with_case(std::string_view base, std::string_view letter_case) {
+  std::string out;
+  std::size_t pos = 0;
+  std::size_t k = 0;
+  while (pos < base.size()) {
+    std::size_t start = pos;
+    char32_t ch = decode_utf8(base, pos);
+    std::string_view letter = base.substr(start, pos - start);
+    bool is_letter = letter != "-" && letter != ":" && letter != "'" && letter != ".";
+    if (is_letter && k < letter_case.size() && (letter_case[k] == 'i' || letter_case[k] == 'j')) {
+      std::string upper = to_upper_char(ch);
+      out += upper;
+    } else {
+      out += letter;
+    }
+    if (is_letter) {
+      ++k;
+    }
+  }
+  return out;
+}
+
+// The case pattern of a root: 'i' for a capital letter, 'p' for any other.
+std::string case_of(std::string_view root) {
+  std::string pattern;
+  std::size_t pos = 0;
+  while (pos < root.size()) {
+    std::size_t start = pos;
+    (void)decode_utf8(root, pos);
+    std::string_view letter = root.substr(start, pos - start);
+    if (letter == "-" || letter == ":" || letter == "'" || letter == ".") {
+      continue;
+    }
+    pattern += to_lower(letter) != letter ? 'i' : 'p';
+  }
+  return pattern;
+}
+
+constexpr std::pair<std::string_view, std::string_view> ENGLISH[] = {
+    {"nimento", "nominative"},
+    {"omanto", "genitive"},
+    {"osanto", "partitive"},
+    {"olento", "essive"},
+    {"tulento", "translative"},
+    {"kohdanto", "accusative"},
+    {"sisaolento", "inessive"},
+    {"sisaeronto", "elative"},
+    {"sisatulento", "illative"},
+    {"ulkoolento", "adessive"},
+    {"ulkoeronto", "ablative"},
+    {"ulkotulento", "allative"},
+    {"vajanto", "abessive"},
+    {"seuranto", "comitative"},
+    {"keinonto", "instructive"},
+    {"kerrontosti", "adverb in -sti"},
+    {"nimisana", "noun"},
+    {"laatusana", "adjective"},
+    {"nimisana_laatusana", "noun, adjective"},
+    {"teonsana", "verb"},
+    {"seikkasana", "adverb"},
+    {"asemosana", "pronoun"},
+    {"suhdesana", "adposition"},
+    {"huudahdussana", "interjection"},
+    {"sidesana", "conjunction"},
+    {"etunimi", "first name"},
+    {"sukunimi", "surname"},
+    {"paikannimi", "place name"},
+    {"nimi", "name"},
+    {"kieltosana", "negative verb"},
+    {"lyhenne", "abbreviation"},
+    {"lukusana", "numeral"},
+    {"etuliite", "prefix"},
+    {"1s", "my"},
+    {"2s", "your"},
+    {"1p", "our"},
+    {"2p", "your (plural)"},
+    {"3", "his, her, their"},
+    {"present_active", "present active participle"},
+    {"present_passive", "present passive participle"},
+    {"past_active", "past active participle"},
+    {"past_passive", "past passive participle"},
+    {"agent", "agent participle"},
+    {"negation", "negative participle"},
+    {"comparative", "comparative"},
+    {"superlative", "superlative"},
+    {"conditional", "conditional"},
+    {"imperative", "imperative"},
+    {"potential", "potential"},
+};
+
+std::string_view english(std::string_view value) {
+  for (const auto& [fi, en] : ENGLISH) {
+    if (fi == value) {
+      return en;
+    }
+  }
+  return value;
+}
+
+void add_item(std::string& out, std::string_view item) {
+  if (item.empty()) {
+    return;
+  }
+  if (!out.empty()) {
+    out += ", ";
+  }
+  out += item;
+}
+
+// "1st person singular", "passive"; empty without a person.
+std::string person_text(const Reading& r) {
+  const std::string& p = r.get(Attr::Person);
+  if (p.empty()) {
+    return {};
+  }
+  if (p == "4") {
+    return "passive";
+  }
+  std::string out = p == "1" ? "1st" : p == "2" ? "2nd" : "3rd";
+  out += " person";
+  if (!r.get(Attr::Number).empty()) {
+    out += ' ';
+    out += r.get(Attr::Number);
+  }
+  return out;
+}
+
+// "plural inessive"; the number alone stays unsaid when there is no case.
+std::string case_text(const Reading& r) {
+  const std::string& c = r.get(Attr::Sijamuoto);
+  if (c.empty()) {
+    return {};
+  }
+  if (c == "kerrontosti") {
+    return std::string(english(c));
+  }
+  std::string out;
+  if (!r.get(Attr::Number).empty() && r.get(Attr::Mood).empty()) {
+    out = r.get(Attr::Number) + " ";
+  }
+  out += english(c);
+  return out;
+}
+
+}  // namespace
+
+std::string describe_reading(const Reading& r) {
+  std::string out;
+  const std::string& mood = r.get(Attr::Mood);
+  if (mood == "indicative") {
+    add_item(out, r.get(Attr::Tense) == "past_imperfective" ? "past" : "present");
+  } else if (!mood.empty()) {
+    add_item(out, english(mood));
+  }
+  add_item(out, english(r.get(Attr::Participle)));
+  add_item(out, english(r.get(Attr::Comparison) == "positive" ? "" : r.get(Attr::Comparison)));
+  if (r.get(Attr::Person).empty() || !r.get(Attr::Sijamuoto).empty()) {
+    add_item(out, case_text(r));
+  }
+  add_item(out, person_text(r));
+  if (r.get(Attr::Negative) == "true") {
+    add_item(out, "connegative");
+  }
+  if (out.empty()) {
+    out = "base form";
+  }
+  if (!r.get(Attr::Possessive).empty()) {
+    out += " + ";
+    out += english(r.get(Attr::Possessive));
+  }
+  if (!r.get(Attr::Focus).empty()) {
+    out += " + -" + r.get(Attr::Focus);
+  }
+  if (r.get(Attr::Kysymysliite) == "true") {
+    out += " + -ko";
+  }
+  out += " (";
+  out += r.get(Attr::Baseform);
+  if (!r.participle_of.empty()) {
+    out += ", participle of " + r.participle_of;
+  } else if (!r.get(Attr::Class).empty()) {
+    out += ", ";
+    out += english(r.get(Attr::Class));
+  }
+  out += ')';
+  return out;
+}
+
+std::string reading_line(std::string_view word, const Reading& reading) {
+  std::string out(word);
+  out += ": ";
+  out += describe_reading(reading);
+  return out;
+}
+
+std::string_view attr_name(Attr attr) { return ATTR_NAMES[static_cast<std::size_t>(attr)]; }
+
+std::optional<Reading> reading_of_output(std::string_view output) {
+  enum class Group { None, Root, Derivation, Structure, Other };
+  Reading r;
+  std::string surface;         // letters of the form so far, outside [X…]…[X] groups
+  std::string group_text;      // the letters of the open group
+  std::string base;            // base form of the word as far as it is known
+  std::string part_base;       // the base when the current part began
+  std::size_t part_start = 0;  // where the current part's letters begin in `surface`
+  std::string letter_case;     // capitals of the first part, see with_case()
+  std::string verb_base;       // the base when a participle tag was seen
+  bool participle_undone = false;
+  bool after_stem = false;  // a later part follows a word (not a prefix such as "epä")
+  bool has_root = false;
+  bool compound = false;
+  bool derived_first = false;
+  bool clitic = false;
+  bool class_in_part = false;
+  Group group = Group::None;
+  std::string_view word_class;
+  for (std::size_t i = 0; i < output.size();) {
+    if (output[i] != '[') {
+      std::size_t n =
+          std::max<std::size_t>(1, utf8_sequence_length(static_cast<std::uint8_t>(output[i])));
+      std::string_view letter = output.substr(i, n);
+      i += n;
+      if (group == Group::None) {
+        surface += letter;
+      } else if (letter != "=") {
+        group_text += letter;
+      }
+      continue;
+    }
+    std::size_t close = output.find(']', i);
+    if (close == std::string_view::npos) {
+      return std::nullopt;
+    }
+    std::string_view tag = output.substr(i, close - i + 1);
+    i = close + 1;
+    if (tag == "[X]") {
+      if (group == Group::Root) {
+        // An empty root ("[Bc]toista[Xp][X]") continues the word before it.
+        base = group_text.empty() ? part_base + surface.substr(part_start) : surface + group_text;
+        has_root = true;
+        if (!compound && letter_case.empty()) {
+          letter_case = case_of(group_text);
+        }
+      } else if (group == Group::Derivation) {
+        base = surface + group_text;
+        derived_first = derived_first || !compound;
+      } else if (group == Group::Structure && !compound) {
+        letter_case = group_text;
+      }
+      group = Group::None;
+    } else if (tag == "[Xp]" || tag == "[Xj]" || tag == "[Xr]") {
+      group = tag == "[Xp]" ? Group::Root : tag == "[Xj]" ? Group::Derivation : Group::Structure;
+      group_text.clear();
+    } else if (tag.starts_with("[X")) {
+      group = Group::Other;
+      group_text.clear();
+    } else if (tag == "[Bc]") {
+      if (!surface.empty()) {
+        r.boundaries.push_back(static_cast<std::uint32_t>(surface.size()));
+      }
+      compound = true;
+      class_in_part = false;
+      part_base = base;
+      part_start = surface.size();
+    } else if (auto cls = class_of(tag)) {
+      if (compound && !class_in_part) {
+        // A later part with a class of its own says everything about the inflection.
+        for (std::size_t a = static_cast<std::size_t>(Attr::Sijamuoto); a < ATTR_COUNT; ++a) {
+          r.values[a].clear();
+        }
+      }
+      class_in_part = true;
+      if (!r.get(Attr::Participle).empty() && *cls != "laatusana") {
+        participle_undone = true;  // "eroavuus" is a noun made from the participle "eroava"
+      }
+      if (compound && !word_class.empty() && word_class != "etuliite") {
+        after_stem = true;
+      }
+      word_class = *cls;
+    } else if (const TagValue* tv = tag_value(tag)) {
+      if (tv->attr == Attr::Negative && clitic && r.get(Attr::Negative).empty()) {
+        continue;  // the end mark of a clitic on a form that has no connegative reading
+      }
+      r.set(tv->attr, std::string(tv->value));
+      if (tv->attr == Attr::Participle) {
+        verb_base = base;
+        participle_undone = false;
+      }
+      clitic = clitic || tv->attr == Attr::Focus || tv->attr == Attr::Kysymysliite;
+    }
+  }
+  if (!has_root) {
+    return std::nullopt;
+  }
+  r.set(Attr::Baseform, derived_first ? base : with_case(base, letter_case));
+  const bool compared = !r.get(Attr::Comparison).empty() || r.get(Attr::Sijamuoto) == "kerrontosti";
+  if (word_class == "nimisana_laatusana" && (compared || after_stem)) {
+    word_class = "laatusana";
+  }
+  r.set(Attr::Class, std::string(word_class));
+  if (word_class != "teonsana") {
+    r.set(Attr::Negative, "");
+  }
+  if (word_class != "laatusana" && word_class != "nimisana_laatusana") {
+    r.set(Attr::Comparison, "");
+  } else if (r.get(Attr::Comparison).empty()) {
+    r.set(Attr::Comparison, "positive");
+  }
+  // A participle made into another word ("eroavuus" from "eroava") is no participle.
+  if (!r.get(Attr::Participle).empty() && !participle_undone) {
+    r.participle_of = verb_base;
+  } else {
+    r.set(Attr::Participle, "");
+  }
+  return r;
+}
+
+std::vector<Reading> readings(const vfst::Transducer& transducer, std::string_view word) {
+  std::vector<Reading> out;
+  for (const std::string& output : vfst::lookup(transducer, to_lower(word))) {
+    auto r = reading_of_output(output);
+    if (!r) {
+      continue;
+    }
+    bool seen = std::any_of(out.begin(), out.end(),
+                            [&](const Reading& o) { return o.values == r->values; });
+    if (!seen) {
+      out.push_back(std::move(*r));
+    }
+  }
+  return out;
+}
+
+std::string attribute_fields(const Reading& reading, std::string_view separator) {
+  std::string out;
+  for (std::size_t a = 0; a < ATTR_COUNT; ++a) {
+    if (reading.values[a].empty()) {
+      continue;
+    }
+    if (!out.empty()) {
+      out += separator;
+    }
+    out += ATTR_NAMES[a];
+    out += '=';
+    out += reading.values[a];
+  }
+  return out;
+}
+
+}  // namespace pnt
