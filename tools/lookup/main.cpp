@@ -6,9 +6,12 @@
 //   word  analysis  part=headword|…  …     else, when the search finds no row, the best analysis
 //   word  none
 // With --english the words are English and the line is "word  english  headword…" (the rows the
-// English search shows for that key) or "word  none".
+// English search shows for that key) or "word  none". With --entry the words are headwords and
+// each gets one "headword  pos  meaning" line per meaning of its entry, in record order, or
+// "headword  none".
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,14 +88,30 @@ std::string english_line(const Dictionary& dictionary, const std::string& word) 
   return line;
 }
 
+// The headword's entry as the program decodes it, one line per meaning.
+std::string entry_lines(const Dictionary& dictionary, const std::string& word) {
+  const std::optional<Entry> entry = dictionary.lexicon.entry(word);
+  if (!entry) {
+    return word + "\tnone";
+  }
+  std::string lines;
+  for (const PosGroup& group : entry->groups) {
+    for (const std::string& meaning : group.meanings) {
+      lines += (lines.empty() ? "" : "\n") + word + '\t' + group.pos + '\t' + meaning;
+    }
+  }
+  return lines.empty() ? word + "\tnone" : lines;
+}
+
 }  // namespace
 }  // namespace pnt
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   const bool english = args.size() == 1 && args[0] == "--english";
-  if (!args.empty() && !english) {
-    std::fputs("usage: pnt-lookup [--english] < words\n", stderr);
+  const bool entries = args.size() == 1 && args[0] == "--entry";
+  if (!args.empty() && !english && !entries) {
+    std::fputs("usage: pnt-lookup [--english | --entry] < words\n", stderr);
     return 2;
   }
   const pnt::Result<pnt::Dictionary> dictionary = pnt::open_dictionary(pnt::embedded::blobs());
@@ -106,8 +125,9 @@ int main(int argc, char** argv) {
     if (!word.empty() && word.back() == '\r') {
       word.pop_back();
     }
-    std::cout << (english ? pnt::english_line(*dictionary, word)
-                          : pnt::finnish_line(*dictionary, word))
+    std::cout << (entries   ? pnt::entry_lines(*dictionary, word)
+                  : english ? pnt::english_line(*dictionary, word)
+                            : pnt::finnish_line(*dictionary, word))
               << '\n';
   }
   std::cout.flush();
