@@ -164,6 +164,15 @@ What was derived from what
     turned around so that their Finnish words become headwords. The
     entries were cleaned (sense numbers, wiki markup, duplicates) and
     merged by part of speech.
+  - A turned-around meaning is kept only where the English word's part
+    of speech is one voikko-fi gives the Finnish word, where the Finnish
+    word is not just a part of a compound, and where its sense is not
+    obsolete, archaic or of a special field beside the Finnish-English
+    lines. A slang or colloquial sense keeps its label in parentheses.
+    The meanings are ranked by how much of the English word the Finnish
+    word translates, and after the Finnish-English lines only the
+    strongest few are kept. A Finnish-English group of a word class the
+    word cannot have (an adjective for a verb) is left out.
   - The inflected forms, and the notes saying which form of a headword a
     word is, were generated with voikko-fi's morphology and confirmed with
     libvoikko.

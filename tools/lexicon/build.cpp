@@ -134,12 +134,16 @@ struct Merged {
   MergeStats stats;
 };
 
-// The parts of speech voikko's analyses give a word ("nimisana_laatusana" is both), and
-// whether one reads it as a compound.
+// The parts of speech voikko gives a word in its own base form ("nimisana_laatusana" is
+// both), and whether one reading is a compound. Readings as a form of another word ("halo" of
+// halkoa, "kirjoittaminen" of kirjoittaa) say nothing of the word's own class.
 WordClasses word_classes(const Voikko& voikko, std::string_view word) {
   static const std::uint8_t NOUN = *pos_index("noun");
   WordClasses out;
   for (const Attributes& a : voikko.analyze(word)) {
+    if (auto base = a.find("BASEFORM"); base == a.end() || base->second != word) {
+      continue;
+    }
     if (auto cls = a.find("CLASS"); cls != a.end()) {
       if (auto name = pos_for_class(cls->second)) {
         out.pos.push_back(*pos_index(*name));

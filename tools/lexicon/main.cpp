@@ -291,6 +291,7 @@ std::string stats_text(const BuildSummary& s, bool possessives) {
       << "inverted_dropped_obscure " << s.merge.obscure << "\n"
       << "inverted_dropped_weak " << s.merge.weak << "\n"
       << "inverted_dropped_cap " << s.merge.cap << "\n"
+      << "inverted_unchecked_words " << s.merge.unchecked_words << "\n"
       << "fin_eng_groups_dropped " << s.merge.dropped_groups.size() << "\n";
   if (s.checked > 0) {
     char rate[32];

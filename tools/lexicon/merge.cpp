@@ -405,6 +405,19 @@ bool contains(const std::vector<std::uint8_t>& list, std::uint8_t x) {
 
 }  // namespace
 
+void MergeStats::add(const MergeStats& o) {
+  kept += o.kept;
+  covered += o.covered;
+  wrong_pos += o.wrong_pos;
+  compound += o.compound;
+  obscure += o.obscure;
+  weak += o.weak;
+  cap += o.cap;
+  labelled += o.labelled;
+  unchecked_words += o.unchecked_words;
+  dropped_groups.insert(dropped_groups.end(), o.dropped_groups.begin(), o.dropped_groups.end());
+}
+
 std::string sense_label(std::string_view definition) {
   std::string_view d = trim(definition);
   std::size_t end = 0;
@@ -470,118 +483,133 @@ bool pos_fits(std::uint8_t pos, const WordClasses& classes, bool inverted) {
 constexpr std::uint32_t MIN_STRENGTH = 250;
 constexpr std::size_t MAX_INVERTED_BESIDE_FIN_ENG = 4;
 
+MergedEntry Merger::merge_word(const std::string& headword, const std::vector<GroupState>& groups,
+                               const WordClasses& classes, MergeStats& st, bool checked) const {
+  std::vector<const Inverted*> ranked;
+  MergedEntry entry;
+  entry.headword = headword;
+  std::vector<bool> confirmed;
+  for (const GroupState& g : groups) {
+    if (!g.direct.empty() && !pos_fits(g.pos, classes, false)) {
+      std::string dropped = headword + " " + std::string(POS_NAMES[g.pos]) + ":";
+      for (const std::string& m : g.direct) {
+        dropped += " " + m + (&m == &g.direct.back() ? "" : " |");
+      }
+      st.dropped_groups.push_back(std::move(dropped));
+      continue;
+    }
+    MergedGroup merged;
+    merged.pos = g.pos;
+    std::unordered_set<std::string> covered;
+    for (const std::string& m : g.direct) {
+      merged.meanings.push_back(m);
+      covered.insert(m);
+      for (std::string& part : split_top_level_commas(m)) {
+        covered.insert(std::move(part));
+      }
+    }
+    const bool beside = !g.direct.empty();
+    const bool plain_word = !classes.pos.empty() && !classes.compound;
+    ranked.clear();
+    for (const Inverted& inv : g.inverted) {
+      const bool obscure = checked && !inv.label.empty() &&
+                           !among(SHOWN_LABELS, first_item(inv.label)) &&
+                           (beside || among(OBSCURE_LABELS, first_item(inv.label)));
+      if (covered.contains(inv.english)) {
+        ++st.covered;
+      } else if (inv.checked_pos && !pos_fits(g.pos, classes, true)) {
+        ++st.wrong_pos;
+      } else if (inv.hyphenated || (inv.compound_english && plain_word && beside)) {
+        ++st.compound;
+      } else if (obscure) {
+        ++st.obscure;
+      } else {
+        ranked.push_back(&inv);
+      }
+    }
+    std::stable_sort(ranked.begin(), ranked.end(), [](const Inverted* a, const Inverted* b) {
+      return std::tuple(b->strength, a->terms, a->sense) <
+             std::tuple(a->strength, b->terms, b->sense);
+    });
+    // English words that reach this group through more than one sense get a hint.
+    std::unordered_map<std::string, std::set<std::string>> definitions;
+    for (const Inverted* inv : ranked) {
+      definitions[inv->english].insert(inv->definition);
+    }
+    std::unordered_set<std::string> taken(merged.meanings.begin(), merged.meanings.end());
+    std::size_t inverted = 0;
+    for (const Inverted* inv : ranked) {
+      if (beside && (inv->strength < MIN_STRENGTH || inverted >= MAX_INVERTED_BESIDE_FIN_ENG)) {
+        ++st.weak;
+        continue;
+      }
+      std::string text = inv->english;
+      if (!inv->label.empty()) {
+        text += " (" + inv->label + ")";
+      } else if (definitions[inv->english].size() > 1) {
+        std::string hint = short_hint(inv->definition);
+        if (!hint.empty()) {
+          text += " (" + hint + ")";
+        }
+      }
+      if (!taken.insert(text).second) {
+        continue;
+      }
+      if (merged.meanings.size() >= MAX_MEANINGS) {
+        ++st.cap;
+        continue;
+      }
+      st.labelled += inv->label.empty() ? 0 : 1;
+      ++st.kept;
+      ++inverted;
+      merged.meanings.push_back(std::move(text));
+    }
+    if (merged.meanings.size() > MAX_MEANINGS) {
+      merged.meanings.resize(MAX_MEANINGS);
+    }
+    merged.direct = std::min(g.direct.size(), merged.meanings.size());
+    if (!merged.meanings.empty()) {
+      confirmed.push_back(contains(classes.pos, g.pos));
+      entry.groups.push_back(std::move(merged));
+    }
+  }
+  // The word's main class first: most fin-eng lines, then a class voikko gives the word.
+  std::vector<std::size_t> order(entry.groups.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    order[i] = i;
+  }
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return std::tuple(entry.groups[b].direct, confirmed[b]) <
+           std::tuple(entry.groups[a].direct, confirmed[a]);
+  });
+  std::vector<MergedGroup> sorted;
+  sorted.reserve(order.size());
+  for (std::size_t i : order) {
+    sorted.push_back(std::move(entry.groups[i]));
+  }
+  entry.groups = std::move(sorted);
+  return entry;
+}
+
 std::vector<MergedEntry> Merger::finish(MergeStats* stats) const {
   MergeStats local;
   MergeStats& st = stats != nullptr ? *stats : local;
   std::vector<MergedEntry> out;
   out.reserve(words_.size());
-  std::vector<const Inverted*> ranked;
   for (const auto& [headword, groups] : words_) {
-    MergedEntry entry;
-    entry.headword = headword;
     WordClasses classes;
     if (classes_ && headword.find(' ') == std::string::npos) {
       classes = classes_(headword);
     }
-    std::vector<bool> confirmed;
-    for (const GroupState& g : groups) {
-      if (!g.direct.empty() && !pos_fits(g.pos, classes, false)) {
-        std::string dropped = headword + " " + std::string(POS_NAMES[g.pos]) + ":";
-        for (const std::string& m : g.direct) {
-          dropped += " " + m + (&m == &g.direct.back() ? "" : " |");
-        }
-        st.dropped_groups.push_back(std::move(dropped));
-        continue;
-      }
-      MergedGroup merged;
-      merged.pos = g.pos;
-      std::unordered_set<std::string> covered;
-      for (const std::string& m : g.direct) {
-        merged.meanings.push_back(m);
-        covered.insert(m);
-        for (std::string& part : split_top_level_commas(m)) {
-          covered.insert(std::move(part));
-        }
-      }
-      const bool beside = !g.direct.empty();
-      const bool plain_word = !classes.pos.empty() && !classes.compound;
-      ranked.clear();
-      for (const Inverted& inv : g.inverted) {
-        const bool obscure = !inv.label.empty() && !among(SHOWN_LABELS, first_item(inv.label)) &&
-                             (beside || among(OBSCURE_LABELS, first_item(inv.label)));
-        if (covered.contains(inv.english)) {
-          ++st.covered;
-        } else if (inv.checked_pos && !pos_fits(g.pos, classes, true)) {
-          ++st.wrong_pos;
-        } else if (inv.hyphenated || (inv.compound_english && plain_word && beside)) {
-          ++st.compound;
-        } else if (obscure) {
-          ++st.obscure;
-        } else {
-          ranked.push_back(&inv);
-        }
-      }
-      std::stable_sort(ranked.begin(), ranked.end(), [](const Inverted* a, const Inverted* b) {
-        return std::tuple(b->strength, a->terms, a->sense) <
-               std::tuple(a->strength, b->terms, b->sense);
-      });
-      // English words that reach this group through more than one sense get a hint.
-      std::unordered_map<std::string, std::set<std::string>> definitions;
-      for (const Inverted* inv : ranked) {
-        definitions[inv->english].insert(inv->definition);
-      }
-      std::unordered_set<std::string> taken(merged.meanings.begin(), merged.meanings.end());
-      std::size_t inverted = 0;
-      for (const Inverted* inv : ranked) {
-        if (beside && (inv->strength < MIN_STRENGTH || inverted >= MAX_INVERTED_BESIDE_FIN_ENG)) {
-          ++st.weak;
-          continue;
-        }
-        std::string text = inv->english;
-        if (!inv->label.empty()) {
-          text += " (" + inv->label + ")";
-        } else if (definitions[inv->english].size() > 1) {
-          std::string hint = short_hint(inv->definition);
-          if (!hint.empty()) {
-            text += " (" + hint + ")";
-          }
-        }
-        if (!taken.insert(text).second) {
-          continue;
-        }
-        if (merged.meanings.size() >= MAX_MEANINGS) {
-          ++st.cap;
-          continue;
-        }
-        st.labelled += inv->label.empty() ? 0 : 1;
-        ++st.kept;
-        ++inverted;
-        merged.meanings.push_back(std::move(text));
-      }
-      if (merged.meanings.size() > MAX_MEANINGS) {
-        merged.meanings.resize(MAX_MEANINGS);
-      }
-      merged.direct = std::min(g.direct.size(), merged.meanings.size());
-      if (!merged.meanings.empty()) {
-        confirmed.push_back(contains(classes.pos, g.pos));
-        entry.groups.push_back(std::move(merged));
-      }
+    MergeStats word;
+    MergedEntry entry = merge_word(headword, groups, classes, word, true);
+    if (entry.groups.empty()) {
+      // Every meaning failed the checks: the word keeps them rather than go missing.
+      word = MergeStats{};
+      entry = merge_word(headword, groups, WordClasses{}, word, false);
+      ++word.unchecked_words;
     }
-    // The word's main class first: most fin-eng lines, then a class voikko gives the word.
-    std::vector<std::size_t> order(entry.groups.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-      order[i] = i;
-    }
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-      return std::tuple(entry.groups[b].direct, confirmed[b]) <
-             std::tuple(entry.groups[a].direct, confirmed[a]);
-    });
-    std::vector<MergedGroup> sorted;
-    sorted.reserve(order.size());
-    for (std::size_t i : order) {
-      sorted.push_back(std::move(entry.groups[i]));
-    }
-    entry.groups = std::move(sorted);
+    st.add(word);
     if (!entry.groups.empty()) {
       out.push_back(std::move(entry));
     }

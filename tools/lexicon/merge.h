@@ -96,15 +96,17 @@ using ClassLookup = std::function<WordClasses(std::string_view word)>;
 
 /// How the inverted meanings fared, for data/MANIFEST.
 struct MergeStats {
-  std::uint64_t kept = 0;       ///< inverted meanings written
-  std::uint64_t covered = 0;    ///< already a fin-eng meaning of the group
-  std::uint64_t wrong_pos = 0;  ///< a part of speech the Finnish word cannot have
-  std::uint64_t compound = 0;   ///< the Finnish word stands for it only inside a compound
-  std::uint64_t obscure = 0;    ///< an obsolete, archaic or field sense beside fin-eng's
-  std::uint64_t weak = 0;       ///< too weak a translation beside fin-eng's lines
-  std::uint64_t cap = 0;        ///< over the cap of meanings per group
-  std::uint64_t labelled = 0;   ///< kept with their label in parentheses
+  std::uint64_t kept = 0;             ///< inverted meanings written
+  std::uint64_t covered = 0;          ///< already a fin-eng meaning of the group
+  std::uint64_t wrong_pos = 0;        ///< a part of speech the Finnish word cannot have
+  std::uint64_t compound = 0;         ///< the Finnish word stands for it only inside a compound
+  std::uint64_t obscure = 0;          ///< an obsolete, archaic or field sense beside fin-eng's
+  std::uint64_t weak = 0;             ///< too weak a translation beside fin-eng's lines
+  std::uint64_t cap = 0;              ///< over the cap of meanings per group
+  std::uint64_t labelled = 0;         ///< kept with their label in parentheses
+  std::uint64_t unchecked_words = 0;  ///< words kept unchecked, as every meaning failed a check
   std::vector<std::string> dropped_groups;  ///< fin-eng groups of a wrong class, "mennä adj: last"
+  void add(const MergeStats& other);
 };
 
 /// Collects both dictionaries and produces the merged entries.
@@ -145,6 +147,8 @@ class Merger {
     std::vector<Inverted> inverted;
   };
   GroupState& group(const std::string& headword, std::uint8_t pos);
+  MergedEntry merge_word(const std::string& headword, const std::vector<GroupState>& groups,
+                         const WordClasses& classes, MergeStats& st, bool checked) const;
   std::string inverted_headword(const std::string& term, std::uint8_t pos) const;
 
   PosGuess guess_;
