@@ -316,6 +316,14 @@ std::uint64_t add_form_of_meanings(MergedEntry& entry, const FormOf& form_of) {
     g->meanings.push_back(text);
     ++added_count;
   }
+  // A word without a fin-eng line of its own is first of all a form of another ("ota").
+  if (added_count > 0 && std::none_of(entry.groups.begin(), entry.groups.end(),
+                                      [](const MergedGroup& x) { return x.direct > 0; })) {
+    std::stable_partition(entry.groups.begin(), entry.groups.end(), [&](const MergedGroup& x) {
+      return std::any_of(x.meanings.begin(), x.meanings.end(),
+                         [&](const std::string& m) { return added.contains(m); });
+    });
+  }
   return added_count;
 }
 
