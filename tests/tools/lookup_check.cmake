@@ -28,3 +28,9 @@ check("--english" "forest\nForest\nxyzzyq\n"
 Forest\tenglish\tmetsä\tsalo\tkorpi\tselkonen
 xyzzyq\tnone
 ")
+
+# Entries: a headword's meanings one per line, garbage.
+check("--entry" "taloissa\nxyzzyq\n"
+"taloissa\tnoun\tinessive plural of talo
+xyzzyq\tnone
+")

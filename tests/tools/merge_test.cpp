@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace pnt::lexicon {
@@ -106,9 +108,10 @@ TEST(Merger, RepeatedEnglishWordsGetTheirSenseAsHint) {
   std::vector<MergedEntry> out = merger.finish();
   const MergedEntry* talo = find(out, "talo");
   ASSERT_NE(talo, nullptr);
+  // "building" has talo as its only translation, "house" as its second: it comes first.
   EXPECT_EQ(talo->groups[0].meanings,
-            (std::vector<std::string>{"house (debating chamber)", "house (human abode)",
-                                      "house (dynasty)", "building"}));
+            (std::vector<std::string>{"building", "house (debating chamber)", "house (human abode)",
+                                      "house (dynasty)"}));
   EXPECT_EQ(find(out, "kamari")->groups[0].meanings, (std::vector<std::string>{"house"}));
 }
 
@@ -211,6 +214,106 @@ TEST(Merger, OnlyFinnishTermsOfAnEngFinExcerptBecomeHeadwords) {
   EXPECT_FALSE(
       clean_finnish_term("hy\xC3\xB6kk\xC3\xA4\xC3\xA4 v\xC3\xA4ijyksist\xC3\xA4 }} kimppuun"));
   EXPECT_FALSE(clean_finnish_term("[-n]] kaltainen"));
+}
+
+// Each group as "pos: meaning | meaning", in record order.
+std::vector<std::string> shown(const std::vector<MergedEntry>& entries, std::string_view word) {
+  std::vector<std::string> out;
+  if (const MergedEntry* e = find(entries, word)) {
+    for (const MergedGroup& g : e->groups) {
+      std::string line = std::string(POS_NAMES[g.pos]) + ":";
+      for (const std::string& m : g.meanings) {
+        line += (&m == &g.meanings.front() ? " " : " | ") + m;
+      }
+      out.push_back(std::move(line));
+    }
+  }
+  return out;
+}
+
+TEST(Merger, InvertedMeaningsAreFilteredByEvidenceAndRankedBeforeTheCap) {
+  // What voikko would say: these words' classes; "teemapuisto" is a compound.
+  const std::map<std::string, WordClasses, std::less<>> classes = {
+      {"vesi", {{pos("noun")}, false}},       {"maa", {{pos("noun")}, false}},
+      {"teemapuisto", {{pos("noun")}, true}}, {"meri", {{pos("noun")}, false}},
+      {"olla", {{pos("verb")}, false}},       {"mennä", {{pos("verb")}, false}},
+      {"aika", {{pos("noun")}, false}}};
+  Merger merger([](std::string_view) { return pos("noun"); });
+  merger.use_classes([&](std::string_view w) {
+    auto it = classes.find(w);
+    return it == classes.end() ? WordClasses{} : it->second;
+  });
+  merger.add_fin_eng({entry("vesi", "n", {{"water", ""}}), entry("maa", "n", {{"earth", ""}}),
+                      entry("meri", "n", {{"sea", ""}}), entry("olla", "v", {{"be", ""}}),
+                      entry("mennä", "adj", {{"last", "mennyt"}}),
+                      entry("mennä", "v", {{"go", ""}}), entry("aika", "adj", {{"some", ""}}),
+                      entry("aika", "n", {{"time", ""}})});
+  std::vector<RawEntry> eng_fin;
+  for (const char* text : {
+           "water <v>\n1. heittää, vesi\ncolloquial: to urinate\n2. kastella\nto pour water\n",
+           "theme park <n>\nmaa, teemapuisto\namusement park\n",
+           "cum <n>\nmälli\nslang: semen\n",
+           "mare <n>\nmeri\nplanetology: dark circular plain\n",
+           "account for <v>\n1. selittää\nexplain\n2. vastata\nanswer\n3. olla\nconstitute\n",
+           "lie <v>\n1. maata, olla\nbe in horizontal position\n2. olla, sijaita\nbe situated\n",
+           "there be <v>\nolla\nto exist\n",
+       }) {
+    auto e = parse_entry(text);
+    ASSERT_TRUE(e) << text;
+    eng_fin.push_back(std::move(*e));
+  }
+  // Thirteen English words for "sana"; the one it translates best comes last in the alphabet.
+  for (int i = 0; i < 12; ++i) {
+    eng_fin.push_back(entry("word" + std::to_string(10 + i), "n", {{"muu, sana", ""}}));
+  }
+  eng_fin.push_back(entry("zword", "n", {{"sana", ""}}));
+  merger.add_eng_fin(eng_fin);
+  MergeStats stats;
+  std::vector<MergedEntry> out = merger.finish(&stats);
+
+  const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
+      {"vesi", {"noun: water"}},                  // a noun is no verb
+      {"heittää", {"verb: water (colloquial)"}},  // labelled, kept with its label
+      {"kastella", {"verb: water"}},
+      {"maa", {"noun: earth"}},  // only part of a Finnish compound
+      {"teemapuisto", {"noun: theme park"}},
+      {"mälli", {"noun: cum (slang)"}},
+      {"meri", {"noun: sea"}},  // a field sense beside fin-eng's
+      {"olla",
+       {"verb: be | there be | lie (be in horizontal position) | lie (be "
+        "situated)"}},                        // by
+                                              // translation
+                                              // rank,
+                                              // weak ones
+                                              // go
+      {"mennä", {"verb: go"}},                // fin-eng's adjective group of a verb
+      {"aika", {"noun: time", "adj: some"}},  // the class voikko gives first
+  };
+  for (const auto& [word, groups] : expected) {
+    EXPECT_EQ(shown(out, word), groups) << word;
+  }
+  const MergedEntry* sana = find(out, "sana");
+  ASSERT_NE(sana, nullptr);
+  ASSERT_EQ(sana->groups[0].meanings.size(), MAX_MEANINGS);
+  EXPECT_EQ(sana->groups[0].meanings.front(), "zword");
+  EXPECT_EQ(stats.dropped_groups, (std::vector<std::string>{"mennä adj: last"}));
+  EXPECT_EQ(std::tuple(stats.wrong_pos, stats.compound, stats.obscure, stats.weak, stats.cap),
+            std::tuple(1u, 1u, 1u, 1u, 1u));
+}
+
+TEST(SenseLabels, RegisterAndFieldLabelsButNotGrammarOrDefinitions) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"slang: semen", "slang"},
+      {"(archaic) used to form the perfect", "archaic"},
+      {"planetology: dark circular plain", "planetology"},
+      {"computing, programming: a routine", "computing, programming"},
+      {"(intransitive) to amount to", ""},
+      {"female horse", ""},
+      {"ratio 3:4 of a whole", ""},
+  };
+  for (const auto& [definition, label] : cases) {
+    EXPECT_EQ(sense_label(definition), label) << definition;
+  }
 }
 
 }  // namespace

@@ -139,7 +139,33 @@ Result<std::vector<RawEntry>> load_dictionary(const std::string& dir, const std:
 struct Merged {
   std::vector<MergedEntry> entries;
   EnglishFiles english;
+  MergeStats stats;
 };
+
+// The parts of speech voikko gives a word in its own base form ("nimisana_laatusana" is
+// both), and whether one reading is a compound. Readings as a form of another word ("halo" of
+// halkoa, "kirjoittaminen" of kirjoittaa) say nothing of the word's own class.
+WordClasses word_classes(const Voikko& voikko, std::string_view word) {
+  static const std::uint8_t NOUN = *pos_index("noun");
+  WordClasses out;
+  for (const Attributes& a : voikko.analyze(word)) {
+    if (auto base = a.find("BASEFORM"); base == a.end() || base->second != word) {
+      continue;
+    }
+    if (auto cls = a.find("CLASS"); cls != a.end()) {
+      if (auto name = pos_for_class(cls->second)) {
+        out.pos.push_back(*pos_index(*name));
+      }
+      if (cls->second == "nimisana_laatusana") {
+        out.pos.push_back(NOUN);
+      }
+    }
+    if (auto fst = a.find("FSTOUTPUT"); fst != a.end()) {
+      out.compound = out.compound || parse_fst_output(fst->second).size() > 1;
+    }
+  }
+  return out;
+}
 
 // Both dictionaries merged by headword; voikko names the part of speech of inverted terms.
 // The English index is made here, before other meanings are added to the entries.
@@ -169,16 +195,21 @@ Result<Merged> merge_dictionaries(const std::string& sources, const Voikko& voik
     }
     return noun;
   });
+  merger.use_classes([&](std::string_view word) { return word_classes(voikko, word); });
   merger.add_fin_eng(*fin_eng);
   merger.add_eng_fin(*eng_fin);
-  std::vector<MergedEntry> entries = merger.finish();
+  MergeStats stats;
+  std::vector<MergedEntry> entries = merger.finish(&stats);
   progress("headwords", entries.size(), t0);
+  for (const std::string& g : stats.dropped_groups) {
+    std::fprintf(stderr, "  dropped fin-eng group: %s\n", g.c_str());
+  }
   auto english = write_english_files(build_english_index(*eng_fin, entries));
   if (!english) {
     return fail(std::move(english.error()));
   }
   progress("english keys", english->keys, t0);
-  return Merged{std::move(entries), std::move(*english)};
+  return Merged{std::move(entries), std::move(*english), std::move(stats)};
 }
 
 // --- Analyses of the headwords ---------------------------------------------------------------
@@ -292,6 +323,14 @@ std::uint64_t add_form_of_meanings(MergedEntry& entry, const FormOf& form_of) {
     }
     g->meanings.push_back(text);
     ++added_count;
+  }
+  // A word without a fin-eng line of its own is first of all a form of another ("ota").
+  if (added_count > 0 && std::none_of(entry.groups.begin(), entry.groups.end(),
+                                      [](const MergedGroup& x) { return x.direct > 0; })) {
+    std::stable_partition(entry.groups.begin(), entry.groups.end(), [&](const MergedGroup& x) {
+      return std::any_of(x.meanings.begin(), x.meanings.end(),
+                         [&](const std::string& m) { return added.contains(m); });
+    });
   }
   return added_count;
 }
@@ -602,6 +641,7 @@ Result<BuildSummary> build_data(const BuildOptions& opt) {
   summary.english_keys = merged->english.keys;
   summary.english_list_targets = merged->english.list_targets;
   summary.english_lists = merged->english.lists;
+  summary.merge = std::move(merged->stats);
   if (auto ok = write_data_files(opt.out, entries, merged->english, forms->pairs, summary); !ok) {
     return fail(std::move(ok.error()));
   }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "lexicon/merge.h"
 #include "lexicon/output.h"
 
 namespace pnt::lexicon {
@@ -40,6 +41,7 @@ struct BuildSummary {
   std::uint64_t checked = 0;               ///< sampled pairs, a headword's own form aside
   std::uint64_t confirmed = 0;             ///< … that libvoikko leads back to their headword
   std::vector<std::string> unconfirmed;    ///< the first 20 others, "form -> headword"
+  MergeStats merge;                        ///< inverted meanings kept and dropped
 };
 
 /// Builds the six data files into `out`, printing progress on stderr. Fails when voikko, a

@@ -278,7 +278,17 @@ std::string stats_text(const BuildSummary& s, bool possessives) {
       << "english_keys " << s.english_keys << "\n"
       << "english_list_targets " << s.english_list_targets << "\n"
       << "english_lists " << s.english_lists << "\n"
-      << "possessives " << (possessives ? "yes" : "no") << "\n";
+      << "possessives " << (possessives ? "yes" : "no") << "\n"
+      << "inverted_kept " << s.merge.kept << "\n"
+      << "inverted_kept_labelled " << s.merge.labelled << "\n"
+      << "inverted_dropped_covered " << s.merge.covered << "\n"
+      << "inverted_dropped_wrong_pos " << s.merge.wrong_pos << "\n"
+      << "inverted_dropped_compound " << s.merge.compound << "\n"
+      << "inverted_dropped_obscure " << s.merge.obscure << "\n"
+      << "inverted_dropped_weak " << s.merge.weak << "\n"
+      << "inverted_dropped_cap " << s.merge.cap << "\n"
+      << "inverted_unchecked_words " << s.merge.unchecked_words << "\n"
+      << "fin_eng_groups_dropped " << s.merge.dropped_groups.size() << "\n";
   if (s.checked > 0) {
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.2f",

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -311,79 +312,304 @@ void Merger::add_fin_eng(const std::vector<RawEntry>& entries) {
 }
 
 void Merger::add_eng_fin(const std::vector<RawEntry>& entries) {
+  static const std::uint8_t NOUN = *pos_index("noun");
+  static const std::uint8_t ADJ = *pos_index("adj");
+  std::vector<std::vector<std::string>> sense_terms;
+  std::vector<std::string> order;
   for (const RawEntry& entry : entries) {
     std::string english = collapse_spaces(entry.headword);
     if (english.empty() || !is_utf8(english)) {
       continue;
     }
     std::optional<std::uint8_t> pos = pos_for_tag(entry.pos_tag);
-    std::vector<std::string> terms;
+    // A noun or adjective of several English words is a compound; a plain Finnish word given
+    // for it is often only a part of the Finnish compound ("theme park": maa, as in -maa).
+    const bool compound_english =
+        english.find(' ') != std::string::npos && pos && (*pos == NOUN || *pos == ADJ);
+    sense_terms.clear();
+    order.clear();
     for (const Sense& sense : entry.senses) {
       std::string line = strip_sense_numbers(sense.translation);
-      if (!line.empty()) {
-        terms = finnish_terms(line);
-      }
       // An empty line after the numbers were stripped repeats the previous terms.
+      if (!line.empty() || sense_terms.empty()) {
+        sense_terms.push_back(line.empty() ? std::vector<std::string>{} : finnish_terms(line));
+      } else {
+        sense_terms.push_back(sense_terms.back());
+      }
+      for (const std::string& term : sense_terms.back()) {
+        if (std::find(order.begin(), order.end(), term) == order.end()) {
+          order.push_back(term);
+        }
+      }
+    }
+    const auto senses = static_cast<std::uint32_t>(sense_terms.size());
+    auto strength = [&](const std::string& term) {
+      std::uint32_t with = 0;
+      for (const std::vector<std::string>& terms : sense_terms) {
+        with += std::find(terms.begin(), terms.end(), term) != terms.end() ? 1 : 0;
+      }
+      auto place =
+          static_cast<std::uint32_t>(std::find(order.begin(), order.end(), term) - order.begin());
+      return 1000 * with / (senses * (1 + place));
+    };
+    auto hyphenated = [&](const std::string& term) {
+      return std::find(order.begin(), order.end(), term + "-") != order.end() ||
+             std::find(order.begin(), order.end(), "-" + term) != order.end();
+    };
+    for (std::size_t s = 0; s < entry.senses.size(); ++s) {
+      const Sense& sense = entry.senses[s];
       std::string definition = is_utf8(sense.definition) ? sense.definition : std::string();
-      for (const std::string& term : terms) {
+      std::string label = sense_label(definition);
+      for (const std::string& term : sense_terms[s]) {
         std::uint8_t p = pos ? *pos : guess_(term);
-        group(inverted_headword(term, p), p).inverted.push_back(Inverted{english, definition});
+        group(inverted_headword(term, p), p)
+            .inverted.push_back(Inverted{english, definition, label, strength(term),
+                                         static_cast<std::uint32_t>(order.size()),
+                                         static_cast<std::uint32_t>(s), pos.has_value(),
+                                         compound_english, hyphenated(term)});
       }
     }
   }
 }
 
-std::vector<MergedEntry> Merger::finish() const {
+namespace {
+
+// Labels that say how a sense is used, shown with it; those that make it obscure beside
+// the word's everyday meanings; those that only describe grammar. Others name a field.
+constexpr std::array<std::string_view, 18> SHOWN_LABELS = {
+    "slang",      "vulgar",     "colloquial",  "informal",     "figuratively", "figurative",
+    "pejorative", "derogatory", "euphemistic", "humorous",     "offensive",    "dated",
+    "poetic",     "literary",   "childish",    "vulgar slang", "familiar",     "ironic"};
+constexpr std::array<std::string_view, 9> OBSCURE_LABELS = {
+    "obsolete", "archaic",     "historical",     "rare",    "dialectal",
+    "dialect",  "nonstandard", "obsolete slang", "uncommon"};
+constexpr std::array<std::string_view, 21> GRAMMAR_LABELS = {
+    "transitive", "intransitive", "countable", "uncountable", "idiomatic",  "of a person",
+    "US",         "UK",           "British",   "American",    "Australian", "reflexive",
+    "ergative",   "auxiliary",    "plural",    "singular",    "usually",    "often",
+    "chiefly",    "especially",   "impersonal"};
+
+template <std::size_t N>
+bool among(const std::array<std::string_view, N>& list, std::string_view word) {
+  return std::find(list.begin(), list.end(), word) != list.end();
+}
+
+// The label's first item: "computing, programming" is filed as "computing".
+std::string_view first_item(std::string_view label) {
+  return label.substr(0, std::min(label.find(','), label.size()));
+}
+
+bool contains(const std::vector<std::uint8_t>& list, std::uint8_t x) {
+  return std::find(list.begin(), list.end(), x) != list.end();
+}
+
+}  // namespace
+
+void MergeStats::add(const MergeStats& o) {
+  kept += o.kept;
+  covered += o.covered;
+  wrong_pos += o.wrong_pos;
+  compound += o.compound;
+  obscure += o.obscure;
+  weak += o.weak;
+  cap += o.cap;
+  labelled += o.labelled;
+  unchecked_words += o.unchecked_words;
+  dropped_groups.insert(dropped_groups.end(), o.dropped_groups.begin(), o.dropped_groups.end());
+}
+
+std::string sense_label(std::string_view definition) {
+  std::string_view d = trim(definition);
+  std::size_t end = 0;
+  std::string_view label;
+  if (d.starts_with('(')) {
+    end = d.find(')');
+    label = end == std::string_view::npos ? std::string_view{} : d.substr(1, end - 1);
+  } else {
+    end = d.find(':');
+    label = end == std::string_view::npos ? std::string_view{} : d.substr(0, end);
+  }
+  constexpr std::size_t MAX_LABEL = 30;
+  if (label.empty() || label.size() > MAX_LABEL || end + 1 >= d.size()) {
+    return {};
+  }
+  for (char c : label) {
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!letter && c != ' ' && c != ',' && c != '-') {
+      return {};
+    }
+  }
+  if (std::count(label.begin(), label.end(), ' ') > 2 ||
+      among(GRAMMAR_LABELS, trim(first_item(label)))) {
+    return {};
+  }
+  return std::string(trim(label));
+}
+
+bool pos_fits(std::uint8_t pos, const WordClasses& classes, bool inverted) {
+  static const std::uint8_t NOUN = *pos_index("noun");
+  static const std::uint8_t VERB = *pos_index("verb");
+  static const std::uint8_t ADJ = *pos_index("adj");
+  static const std::uint8_t ADV = *pos_index("adv");
+  if (classes.pos.empty() || (pos != NOUN && pos != VERB && pos != ADJ && pos != ADV)) {
+    return true;
+  }
+  const bool verb = contains(classes.pos, VERB);
+  if (!inverted || pos == VERB) {
+    // voikko files many adjectives, adverbs and pronouns as nouns; only a verb is certain.
+    return pos == VERB ? verb
+                       : std::any_of(classes.pos.begin(), classes.pos.end(),
+                                     [&](std::uint8_t c) { return c != VERB; });
+  }
+  static const std::array<std::vector<std::uint8_t>, 3> FITS = {
+      std::vector<std::uint8_t>{NOUN, ADJ, *pos_index("name"), *pos_index("num"),
+                                *pos_index("abbrev")},
+      std::vector<std::uint8_t>{ADJ, *pos_index("num"), *pos_index("pron")},
+      std::vector<std::uint8_t>{ADV, *pos_index("postp"), *pos_index("conj"), *pos_index("intj"),
+                                *pos_index("pron")}};
+  const std::vector<std::uint8_t>& fits = FITS[pos == NOUN ? 0 : pos == ADJ ? 1 : 2];
+  return std::any_of(classes.pos.begin(), classes.pos.end(),
+                     [&](std::uint8_t c) { return contains(fits, c); });
+}
+
+// An inverted meaning (English word E naming Finnish word F) is dropped when E's part of
+// speech is one voikko does not give F, when F stands for E only inside a compound (E is a
+// compound noun or adjective and F a plain word with fin-eng lines, or E's translations also
+// have F with a hyphen), or when its sense is obsolete, archaic, rare or of a field while
+// fin-eng has lines; shown labels go into parentheses. The rest are ranked by strength, the
+// share of E's senses that F translates over (1 + F's place among E's translations), never
+// by alphabet; beside fin-eng's lines only those of strength >= 1/4 are kept, at most 4;
+// then the cap of 12 per group.
+constexpr std::uint32_t MIN_STRENGTH = 250;
+constexpr std::size_t MAX_INVERTED_BESIDE_FIN_ENG = 4;
+
+MergedEntry Merger::merge_word(const std::string& headword, const std::vector<GroupState>& groups,
+                               const WordClasses& classes, MergeStats& st, bool checked) const {
+  std::vector<const Inverted*> ranked;
+  MergedEntry entry;
+  entry.headword = headword;
+  std::vector<bool> confirmed;
+  for (const GroupState& g : groups) {
+    if (!g.direct.empty() && !pos_fits(g.pos, classes, false)) {
+      std::string dropped = headword + " " + std::string(POS_NAMES[g.pos]) + ":";
+      for (const std::string& m : g.direct) {
+        dropped += " " + m + (&m == &g.direct.back() ? "" : " |");
+      }
+      st.dropped_groups.push_back(std::move(dropped));
+      continue;
+    }
+    MergedGroup merged;
+    merged.pos = g.pos;
+    std::unordered_set<std::string> covered;
+    for (const std::string& m : g.direct) {
+      merged.meanings.push_back(m);
+      covered.insert(m);
+      for (std::string& part : split_top_level_commas(m)) {
+        covered.insert(std::move(part));
+      }
+    }
+    const bool beside = !g.direct.empty();
+    const bool plain_word = !classes.pos.empty() && !classes.compound;
+    ranked.clear();
+    for (const Inverted& inv : g.inverted) {
+      const bool obscure = checked && !inv.label.empty() &&
+                           !among(SHOWN_LABELS, first_item(inv.label)) &&
+                           (beside || among(OBSCURE_LABELS, first_item(inv.label)));
+      if (covered.contains(inv.english)) {
+        ++st.covered;
+      } else if (inv.checked_pos && !pos_fits(g.pos, classes, true)) {
+        ++st.wrong_pos;
+      } else if (inv.hyphenated || (inv.compound_english && plain_word && beside)) {
+        ++st.compound;
+      } else if (obscure) {
+        ++st.obscure;
+      } else {
+        ranked.push_back(&inv);
+      }
+    }
+    std::stable_sort(ranked.begin(), ranked.end(), [](const Inverted* a, const Inverted* b) {
+      return std::tuple(b->strength, a->terms, a->sense) <
+             std::tuple(a->strength, b->terms, b->sense);
+    });
+    // English words that reach this group through more than one sense get a hint.
+    std::unordered_map<std::string, std::set<std::string>> definitions;
+    for (const Inverted* inv : ranked) {
+      definitions[inv->english].insert(inv->definition);
+    }
+    std::unordered_set<std::string> taken(merged.meanings.begin(), merged.meanings.end());
+    std::size_t inverted = 0;
+    for (const Inverted* inv : ranked) {
+      if (beside && (inv->strength < MIN_STRENGTH || inverted >= MAX_INVERTED_BESIDE_FIN_ENG)) {
+        ++st.weak;
+        continue;
+      }
+      std::string text = inv->english;
+      if (!inv->label.empty()) {
+        text += " (" + inv->label + ")";
+      } else if (definitions[inv->english].size() > 1) {
+        std::string hint = short_hint(inv->definition);
+        if (!hint.empty()) {
+          text += " (" + hint + ")";
+        }
+      }
+      if (!taken.insert(text).second) {
+        continue;
+      }
+      if (merged.meanings.size() >= MAX_MEANINGS) {
+        ++st.cap;
+        continue;
+      }
+      st.labelled += inv->label.empty() ? 0 : 1;
+      ++st.kept;
+      ++inverted;
+      merged.meanings.push_back(std::move(text));
+    }
+    if (merged.meanings.size() > MAX_MEANINGS) {
+      merged.meanings.resize(MAX_MEANINGS);
+    }
+    merged.direct = std::min(g.direct.size(), merged.meanings.size());
+    if (!merged.meanings.empty()) {
+      confirmed.push_back(contains(classes.pos, g.pos));
+      entry.groups.push_back(std::move(merged));
+    }
+  }
+  // The word's main class first: most fin-eng lines, then a class voikko gives the word.
+  std::vector<std::size_t> order(entry.groups.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    order[i] = i;
+  }
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return std::tuple(entry.groups[b].direct, confirmed[b]) <
+           std::tuple(entry.groups[a].direct, confirmed[a]);
+  });
+  std::vector<MergedGroup> sorted;
+  sorted.reserve(order.size());
+  for (std::size_t i : order) {
+    sorted.push_back(std::move(entry.groups[i]));
+  }
+  entry.groups = std::move(sorted);
+  return entry;
+}
+
+std::vector<MergedEntry> Merger::finish(MergeStats* stats) const {
+  MergeStats local;
+  MergeStats& st = stats != nullptr ? *stats : local;
   std::vector<MergedEntry> out;
   out.reserve(words_.size());
   for (const auto& [headword, groups] : words_) {
-    MergedEntry entry;
-    entry.headword = headword;
-    for (const GroupState& g : groups) {
-      MergedGroup merged;
-      merged.pos = g.pos;
-      std::unordered_set<std::string> covered;
-      for (const std::string& m : g.direct) {
-        merged.meanings.push_back(m);
-        covered.insert(m);
-        for (std::string& part : split_top_level_commas(m)) {
-          covered.insert(std::move(part));
-        }
-      }
-      // English words that reach this group through more than one sense get a hint.
-      std::unordered_map<std::string, std::set<std::string>> definitions;
-      for (const Inverted& inv : g.inverted) {
-        if (!covered.contains(inv.english)) {
-          definitions[inv.english].insert(inv.definition);
-        }
-      }
-      std::unordered_set<std::string> taken(merged.meanings.begin(), merged.meanings.end());
-      for (const Inverted& inv : g.inverted) {
-        if (merged.meanings.size() >= MAX_MEANINGS) {
-          break;
-        }
-        if (covered.contains(inv.english)) {
-          continue;
-        }
-        std::string text = inv.english;
-        if (definitions[inv.english].size() > 1) {
-          std::string hint = short_hint(inv.definition);
-          if (!hint.empty()) {
-            text += " (" + hint + ")";
-          }
-        }
-        if (taken.insert(text).second) {
-          merged.meanings.push_back(std::move(text));
-        }
-      }
-      if (merged.meanings.size() > MAX_MEANINGS) {
-        merged.meanings.resize(MAX_MEANINGS);
-      }
-      merged.direct = std::min(g.direct.size(), merged.meanings.size());
-      if (!merged.meanings.empty()) {
-        entry.groups.push_back(std::move(merged));
-      }
+    WordClasses classes;
+    if (classes_ && headword.find(' ') == std::string::npos) {
+      classes = classes_(headword);
     }
+    MergeStats word;
+    MergedEntry entry = merge_word(headword, groups, classes, word, true);
+    if (entry.groups.empty()) {
+      // Every meaning failed the checks: the word keeps them rather than go missing.
+      word = MergeStats{};
+      entry = merge_word(headword, groups, WordClasses{}, word, false);
+      ++word.unchecked_words;
+    }
+    st.add(word);
     if (!entry.groups.empty()) {
       out.push_back(std::move(entry));
     }

@@ -78,10 +78,44 @@ struct MergedEntry {
 /// Guesses a POS index for a Finnish term whose source entry has no tag.
 using PosGuess = std::function<std::uint8_t(std::string_view term)>;
 
+/// What voikko says of a Finnish word: the POS indexes its analyses give (empty when it does
+/// not know the word) and whether one of them reads it as a compound.
+struct WordClasses {
+  std::vector<std::uint8_t> pos;
+  bool compound = false;
+};
+using ClassLookup = std::function<WordClasses(std::string_view word)>;
+
+/// The register or field label that starts an English sense line ("slang: semen",
+/// "(archaic) used to …"); empty when there is none or it only describes grammar.
+[[nodiscard]] std::string sense_label(std::string_view definition);
+
+/// True when a word voikko reads as `classes` can carry a meaning of part of speech `pos`
+/// (as an English word's sense, when `inverted`, else as a fin-eng group). Unknown words can.
+[[nodiscard]] bool pos_fits(std::uint8_t pos, const WordClasses& classes, bool inverted);
+
+/// How the inverted meanings fared, for data/MANIFEST.
+struct MergeStats {
+  std::uint64_t kept = 0;             ///< inverted meanings written
+  std::uint64_t covered = 0;          ///< already a fin-eng meaning of the group
+  std::uint64_t wrong_pos = 0;        ///< a part of speech the Finnish word cannot have
+  std::uint64_t compound = 0;         ///< the Finnish word stands for it only inside a compound
+  std::uint64_t obscure = 0;          ///< an obsolete, archaic or field sense beside fin-eng's
+  std::uint64_t weak = 0;             ///< too weak a translation beside fin-eng's lines
+  std::uint64_t cap = 0;              ///< over the cap of meanings per group
+  std::uint64_t labelled = 0;         ///< kept with their label in parentheses
+  std::uint64_t unchecked_words = 0;  ///< words kept unchecked, as every meaning failed a check
+  std::vector<std::string> dropped_groups;  ///< fin-eng groups of a wrong class, "mennä adj: last"
+  void add(const MergeStats& other);
+};
+
 /// Collects both dictionaries and produces the merged entries.
 class Merger {
  public:
   explicit Merger(PosGuess guess) : guess_(std::move(guess)) {}
+
+  /// Lets finish() check parts of speech against what voikko says of each headword.
+  void use_classes(ClassLookup classes) { classes_ = std::move(classes); }
 
   /// fin-eng entries: each translation line becomes one meaning of the headword.
   void add_fin_eng(const std::vector<RawEntry>& entries);
@@ -90,13 +124,22 @@ class Merger {
   /// A suffix gets a leading "-" unless fin-eng has it bare; call after add_fin_eng.
   void add_eng_fin(const std::vector<RawEntry>& entries);
 
-  /// Headwords in byte order, each with at least one group of at least one meaning.
-  [[nodiscard]] std::vector<MergedEntry> finish() const;
+  /// Headwords in byte order, each with at least one group of at least one meaning; the
+  /// groups with the most fin-eng lines first, then those of a class voikko gives the word.
+  [[nodiscard]] std::vector<MergedEntry> finish(MergeStats* stats = nullptr) const;
 
  private:
+  /// One sense of an English word that names the Finnish word, with the evidence for it.
   struct Inverted {
     std::string english;
     std::string definition;
+    std::string label;              // sense_label of the definition
+    std::uint32_t strength = 0;     // per mille: share of the senses over (1 + place among terms)
+    std::uint32_t terms = 0;        // distinct Finnish terms of the English entry
+    std::uint32_t sense = 0;        // the sense's index in the English entry
+    bool checked_pos = false;       // the English entry's tag names the part of speech
+    bool compound_english = false;  // the English word is a compound noun or adjective
+    bool hyphenated = false;        // its translations also have the term as a word part
   };
   struct GroupState {
     std::uint8_t pos = 0;
@@ -104,9 +147,12 @@ class Merger {
     std::vector<Inverted> inverted;
   };
   GroupState& group(const std::string& headword, std::uint8_t pos);
+  MergedEntry merge_word(const std::string& headword, const std::vector<GroupState>& groups,
+                         const WordClasses& classes, MergeStats& st, bool checked) const;
   std::string inverted_headword(const std::string& term, std::uint8_t pos) const;
 
   PosGuess guess_;
+  ClassLookup classes_;
   std::map<std::string, std::vector<GroupState>> words_;
 };
 

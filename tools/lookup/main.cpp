@@ -6,11 +6,13 @@
 //   word  analysis  part=headword|…  …     else, when the search shows the analysis, the best one
 //   word  none
 // With --english the words are English and the line is "word  english  headword…" (the rows the
-// English search shows for that key) or "word  none".
-// With --readings each word's grammatical readings, with --table each headword's inflection
-// table (lookup/grammar_lines.h).
+// English search shows for that key) or "word  none". With --entry the words are headwords and
+// each gets one "headword  pos  meaning" line per meaning of its entry, in record order, or
+// "headword  none". With --readings each word's grammatical readings, with --table each
+// headword's inflection table (lookup/grammar_lines.h).
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,16 +87,30 @@ std::string english_line(const Dictionary& dictionary, const std::string& word) 
   return line;
 }
 
+// The headword's entry as the program decodes it, one line per meaning.
+std::string entry_lines(const Dictionary& dictionary, const std::string& word) {
+  const std::optional<Entry> entry = dictionary.lexicon.entry(word);
+  if (!entry) {
+    return word + "\tnone";
+  }
+  std::string lines;
+  for (const PosGroup& group : entry->groups) {
+    for (const std::string& meaning : group.meanings) {
+      lines += (lines.empty() ? "" : "\n") + word + '\t' + group.pos + '\t' + meaning;
+    }
+  }
+  return lines.empty() ? word + "\tnone" : lines;
+}
+
 }  // namespace
 }  // namespace pnt
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   const std::string_view mode = args.size() == 1 ? args[0] : "";
-  const bool english = mode == "--english";
-  if (args.size() > 1 ||
-      (!args.empty() && mode != "--english" && mode != "--readings" && mode != "--table")) {
-    std::fputs("usage: pnt-lookup [--english|--readings|--table] < words\n", stderr);
+  if (args.size() > 1 || (!args.empty() && mode != "--english" && mode != "--entry" &&
+                          mode != "--readings" && mode != "--table")) {
+    std::fputs("usage: pnt-lookup [--english | --entry | --readings | --table] < words\n", stderr);
     return 2;
   }
   const pnt::Result<pnt::Dictionary> dictionary = pnt::open_dictionary(pnt::embedded::blobs());
@@ -110,15 +126,15 @@ int main(int argc, char** argv) {
     }
     if (mode == "--readings") {
       std::cout << pnt::readings_lines(*dictionary, word) << '\n';
-      continue;
-    }
-    if (mode == "--table") {
+    } else if (mode == "--table") {
       std::cout << pnt::table_lines(*dictionary, word) << '\n';
-      continue;
+    } else if (mode == "--entry") {
+      std::cout << pnt::entry_lines(*dictionary, word) << '\n';
+    } else if (mode == "--english") {
+      std::cout << pnt::english_line(*dictionary, word) << '\n';
+    } else {
+      std::cout << pnt::finnish_line(*dictionary, word) << '\n';
     }
-    std::cout << (english ? pnt::english_line(*dictionary, word)
-                          : pnt::finnish_line(*dictionary, word))
-              << '\n';
   }
   std::cout.flush();
   return std::cout ? 0 : 1;
