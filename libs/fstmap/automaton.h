@@ -49,9 +49,12 @@ class FoldedAutomaton final : public Automaton {
 /// Keys within `max_distance` edits of the query, counted over code points: insertion,
 /// deletion, substitution and the transposition of two neighbours cost one each, a folding
 /// substitution (folds_to) nothing. Each byte step computes one row of the edit table from its
-/// parent's; keys that are not UTF-8 are never accepted.
+/// parent's; keys that are not UTF-8 are never accepted, and a query of more than
+/// MAX_QUERY code points matches nothing.
 class EditDistanceAutomaton final : public Automaton {
  public:
+  static constexpr std::size_t MAX_QUERY = 64;
+
   EditDistanceAutomaton(std::string_view query, unsigned max_distance);
 
   [[nodiscard]] State start() override { return 0; }
@@ -65,9 +68,11 @@ class EditDistanceAutomaton final : public Automaton {
  private:
   // What each depth of the walk keeps besides its row of the edit table.
   struct Slot {
-    char32_t last = 0;      // the key's last whole code point (0 at the start)
-    char32_t partial = 0;   // bits of a code point still missing `pending` bytes
-    State before_last = 0;  // the slot whose row precedes `last`, for transpositions
+    std::uint64_t last_mask = 0;  // query positions that the key's last code point matches
+    std::uint64_t written = 0;    // when the slot was last written, for the cache below
+    char32_t partial = 0;         // bits of a code point still missing `pending` bytes
+    State before_last = 0;        // the slot whose row precedes the last code point
+    std::uint32_t chars = 0;      // the key's whole code points so far
     std::uint8_t pending = 0;
     std::uint8_t least = 0;  // the row's smallest entry
     bool dead = false;
@@ -75,14 +80,21 @@ class EditDistanceAutomaton final : public Automaton {
   [[nodiscard]] const std::uint8_t* row(State state) const {
     return rows_.data() + static_cast<std::size_t>(state) * width_;
   }
-  void grow(State slot);
-  void step_row(State from, State to, char32_t c);
+  [[nodiscard]] std::uint64_t mask_of(char32_t c) const;
+  void step_row(State from, State to, std::uint64_t mask);
 
   std::vector<char32_t> query_;
+  std::uint64_t ascii_masks_[128] = {};
   std::uint8_t cap_;  // max_distance + 1: entries never go above it
   std::size_t width_;
   std::vector<std::uint8_t> rows_;
   std::vector<Slot> slots_;
+  std::uint64_t writes_ = 0;
+  // Every code point that matches no query position gives the same row from one slot: whether
+  // it dies there is kept for the slot's other transitions.
+  State unmatched_from_ = 0;
+  std::uint64_t unmatched_written_ = UINT64_MAX;
+  bool unmatched_dead_ = false;
 };
 
 }  // namespace pnt::fst
