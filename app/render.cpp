@@ -72,10 +72,9 @@ void draw_result_list(CellBuffer& frame, Rect area, std::span<const std::string>
 void draw_english_matches(const View& view, CellBuffer& frame, Rect area) {
   std::vector<Line> rows;
   rows.reserve(view.matches.size());
-  for (std::size_t i = 0; i < view.matches.size(); ++i) {
-    const std::string& key = i < view.english_keys.size() ? view.english_keys[i] : std::string();
+  for (const MatchRow& match : view.matches) {
     rows.emplace_back(
-        std::vector<Span>{{key, PLAIN}, {"  ~> ", DARK_GRAY}, {view.matches[i].headword, CYAN}});
+        std::vector<Span>{{match.english, PLAIN}, {"  ~> ", DARK_GRAY}, {match.headword, CYAN}});
   }
   draw_result_list(frame, area, ENGLISH_TITLES, view.focus == Focus::Matches, rows, view.match_sel);
 }

@@ -1,6 +1,6 @@
 #include "core/english.h"
 
-#include "base/utf8.h"
+#include "core/prefix.h"
 
 namespace pnt {
 
@@ -36,19 +36,14 @@ std::vector<std::pair<std::string, std::vector<std::string_view>>> EnglishIndex:
     return keys;
   }
   std::size_t found = 0;
-  fst::Stream stream = index_->prefix(prefix);
-  while (found < limit && stream.next()) {
-    const std::string_view key = stream.key_text();
-    if (!is_utf8(key)) {
-      continue;
+  for_each_utf8_key(index_->prefix(prefix), [&](std::string_view key, std::uint64_t value) {
+    auto words = morphology.resolve(static_cast<std::uint32_t>(value), multi_);
+    if (words && !words->empty()) {
+      found += words->size();
+      keys.emplace_back(std::string(key), std::move(*words));
     }
-    auto words = morphology.resolve(static_cast<std::uint32_t>(stream.value()), multi_);
-    if (!words || words->empty()) {
-      continue;
-    }
-    found += words->size();
-    keys.emplace_back(std::string(key), std::move(*words));
-  }
+    return found < limit;
+  });
   return keys;
 }
 
