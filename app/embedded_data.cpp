@@ -11,12 +11,14 @@ extern const std::uint8_t pnt_glosses_bin_start[];
 extern const std::uint8_t pnt_glosses_fst_start[];
 extern const std::uint8_t pnt_english_fst_start[];
 extern const std::uint8_t pnt_english_multi_start[];
+extern const std::uint8_t pnt_frequencies_bin_start[];
 extern const std::uint32_t pnt_inflections_fst_size;
 extern const std::uint32_t pnt_inflections_multi_size;
 extern const std::uint32_t pnt_glosses_bin_size;
 extern const std::uint32_t pnt_glosses_fst_size;
 extern const std::uint32_t pnt_english_fst_size;
 extern const std::uint32_t pnt_english_multi_size;
+extern const std::uint32_t pnt_frequencies_bin_size;
 }
 
 namespace pnt::embedded {
@@ -29,6 +31,7 @@ DataBlobs blobs() {
       .glosses_fst = {pnt_glosses_fst_start, pnt_glosses_fst_size},
       .english_fst = {pnt_english_fst_start, pnt_english_fst_size},
       .english_multi = {pnt_english_multi_start, pnt_english_multi_size},
+      .frequencies_bin = {pnt_frequencies_bin_start, pnt_frequencies_bin_size},
   };
 }
 

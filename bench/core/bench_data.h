@@ -12,9 +12,9 @@
 
 namespace pnt::bench {
 
-inline constexpr const char* DATA_FILES[] = {"glosses.fst",     "glosses.bin",
-                                             "inflections.fst", "inflections-multi.bin",
-                                             "english.fst",     "english-multi.bin"};
+inline constexpr const char* DATA_FILES[] = {
+    "glosses.fst", "glosses.bin",       "inflections.fst", "inflections-multi.bin",
+    "english.fst", "english-multi.bin", "frequencies.bin"};
 
 inline bool has_data_set(const std::filesystem::path& dir) {
   return std::all_of(std::begin(DATA_FILES), std::end(DATA_FILES),

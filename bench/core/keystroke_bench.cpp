@@ -55,7 +55,7 @@ std::vector<std::uint8_t> read_file(const fs::path& path) {
 // The data set's bytes and the view over them; the bytes outlive the view.
 struct Loaded {
   std::vector<std::uint8_t> inflections_fst, inflections_multi, glosses_bin, glosses_fst,
-      english_fst, english_multi;
+      english_fst, english_multi, frequencies_bin;
   std::unique_ptr<pnt::View> view;
   std::string problem;
 };
@@ -72,13 +72,15 @@ Loaded load() {
   loaded.glosses_fst = read_file(*dir / "glosses.fst");
   loaded.english_fst = read_file(*dir / "english.fst");
   loaded.english_multi = read_file(*dir / "english-multi.bin");
+  loaded.frequencies_bin = read_file(*dir / "frequencies.bin");
   pnt::Result<pnt::Dictionary> dictionary =
       pnt::open_dictionary({.inflections_fst = loaded.inflections_fst,
                             .inflections_multi = loaded.inflections_multi,
                             .glosses_bin = loaded.glosses_bin,
                             .glosses_fst = loaded.glosses_fst,
                             .english_fst = loaded.english_fst,
-                            .english_multi = loaded.english_multi});
+                            .english_multi = loaded.english_multi,
+                            .frequencies_bin = loaded.frequencies_bin});
   if (!dictionary) {
     loaded.problem = "cannot open the data set: " + dictionary.error().message();
     return loaded;

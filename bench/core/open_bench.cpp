@@ -71,7 +71,7 @@ class Mapped {
 
 struct DataSet {
   std::unique_ptr<Mapped> inflections_fst, inflections_multi, glosses_bin, glosses_fst, english_fst,
-      english_multi;
+      english_multi, frequencies_bin;
   std::string problem;
 
   [[nodiscard]] pnt::DataBlobs blobs() const {
@@ -80,7 +80,8 @@ struct DataSet {
             .glosses_bin = glosses_bin->bytes(),
             .glosses_fst = glosses_fst->bytes(),
             .english_fst = english_fst->bytes(),
-            .english_multi = english_multi->bytes()};
+            .english_multi = english_multi->bytes(),
+            .frequencies_bin = frequencies_bin->bytes()};
   }
 };
 
@@ -95,6 +96,7 @@ DataSet& data_set() {
       s.glosses_fst = std::make_unique<Mapped>(*dir / "glosses.fst");
       s.english_fst = std::make_unique<Mapped>(*dir / "english.fst");
       s.english_multi = std::make_unique<Mapped>(*dir / "english-multi.bin");
+      s.frequencies_bin = std::make_unique<Mapped>(*dir / "frequencies.bin");
     }
     return s;
   }();

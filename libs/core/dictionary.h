@@ -6,6 +6,7 @@
 #include "core/english.h"
 #include "core/lexicon.h"
 #include "core/morphology.h"
+#include "format/frequency.h"
 
 namespace pnt {
 
@@ -18,6 +19,7 @@ struct DataBlobs {
   Bytes glosses_fst;
   Bytes english_fst;
   Bytes english_multi;
+  Bytes frequencies_bin;
 };
 
 /// The opened dictionary: what the View takes ownership of.
@@ -25,10 +27,12 @@ struct Dictionary {
   Lexicon lexicon;
   Morphology morphology;
   EnglishIndex english;
+  FrequencyTable frequencies;
 };
 
 /// Opens the Lexicon (glosses.fst, then glosses.bin), then the Morphology over it, then the
-/// English index; the first failure is returned unchanged and nothing partly opened survives.
+/// English index, then the word frequencies; the first failure is returned unchanged and nothing
+/// partly opened survives.
 [[nodiscard]] Result<Dictionary> open_dictionary(const DataBlobs& blobs);
 
 }  // namespace pnt

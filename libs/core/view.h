@@ -77,11 +77,14 @@ class View {
   void set_focus(bool inflections);
 
   [[nodiscard]] ExpandContext context() const { return {lexicon, morphology}; }
-  [[nodiscard]] SearchContext search_context() const { return {lexicon, morphology, english}; }
+  [[nodiscard]] SearchContext search_context() const {
+    return {lexicon, morphology, english, &frequencies};
+  }
 
   Lexicon lexicon;
   Morphology morphology;
   EnglishIndex english;
+  FrequencyTable frequencies;  ///< empty: every headword ranks alike
   std::uint64_t revision = 0;
   std::string query;
   std::vector<MatchRow> matches;
@@ -107,6 +110,8 @@ class View {
   bool english_mode = false;
   /// The search step whose rows the lists hold.
   SearchStep step = SearchStep::None;
+  /// The rows are suggestions: nothing matched the query as typed, so its box stays red.
+  bool no_exact = false;
 };
 
 }  // namespace pnt

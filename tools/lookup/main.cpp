@@ -44,7 +44,8 @@ std::string finnish_line(const Dictionary& dictionary, const std::string& word) 
     return line;
   }
   const SearchResult result =
-      search({lexicon, morphology, dictionary.english}, word, SearchMode::Finnish);
+      search({lexicon, morphology, dictionary.english, &dictionary.frequencies}, word,
+             SearchMode::Finnish);
   if (result.step != SearchStep::Analysis) {
     return line + "\tnone";
   }
