@@ -6,7 +6,10 @@
 //   word  analysis  part=headword|…  …     else, when the search shows the analysis, the best one
 //   word  none
 // With --english the words are English and the line is "word  english  headword…" (the rows the
-// English search shows for that key) or "word  none".
+// English search shows for that key) or "word  none". With --rows the line is
+// "word  step  row…": the search step's name and the first 10 rows the lists show, the focused
+// list first, a matches row as its headword and any other as form=headword.
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -83,14 +86,47 @@ std::string english_line(const Dictionary& dictionary, const std::string& word) 
   return line;
 }
 
+// The rows the program shows for the Finnish query, as it shows them.
+std::string rows_line(const Dictionary& dictionary, const std::string& word) {
+  constexpr std::size_t MAX_ROWS = 10;
+  const SearchResult result = search(
+      {dictionary.lexicon, dictionary.morphology, dictionary.english, &dictionary.frequencies},
+      word, SearchMode::Finnish);
+  std::vector<std::string> rows;
+  const auto add_matches = [&] {
+    for (const MatchRow& row : result.matches) {
+      rows.push_back(row.headword);
+    }
+  };
+  const auto add_inflections = [&] {
+    for (const InflectionRow& row : result.inflections) {
+      rows.push_back(row.form + "=" + row.headword);
+    }
+  };
+  if (result.focus == Focus::Inflections) {
+    add_inflections();
+    add_matches();
+  } else {
+    add_matches();
+    add_inflections();
+  }
+  std::string line = word + "\t" + std::string(step_name(result.step));
+  for (std::size_t i = 0; i < std::min(rows.size(), MAX_ROWS); ++i) {
+    line += '\t';
+    line += rows[i];
+  }
+  return line;
+}
+
 }  // namespace
 }  // namespace pnt
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   const bool english = args.size() == 1 && args[0] == "--english";
-  if (!args.empty() && !english) {
-    std::fputs("usage: pnt-lookup [--english] < words\n", stderr);
+  const bool rows = args.size() == 1 && args[0] == "--rows";
+  if (!args.empty() && !english && !rows) {
+    std::fputs("usage: pnt-lookup [--english | --rows] < words\n", stderr);
     return 2;
   }
   const pnt::Result<pnt::Dictionary> dictionary = pnt::open_dictionary(pnt::embedded::blobs());
@@ -104,8 +140,9 @@ int main(int argc, char** argv) {
     if (!word.empty() && word.back() == '\r') {
       word.pop_back();
     }
-    std::cout << (english ? pnt::english_line(*dictionary, word)
-                          : pnt::finnish_line(*dictionary, word))
+    std::cout << (rows      ? pnt::rows_line(*dictionary, word)
+                  : english ? pnt::english_line(*dictionary, word)
+                            : pnt::finnish_line(*dictionary, word))
               << '\n';
   }
   std::cout.flush();
