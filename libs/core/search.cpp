@@ -17,7 +17,7 @@ using StepFunction = void (*)(const SearchContext&, std::string_view, SearchResu
 
 // Nodes a forgiving walk may decode in one index: what keeps a keystroke within its time.
 constexpr std::uint64_t FOLDED_VISITS = 20'000;
-constexpr std::uint64_t SUGGEST_VISITS = 8'000;
+constexpr std::uint64_t SUGGEST_VISITS = 3'000;
 
 // Only these letters fold: a query without them has no twin under folding.
 bool has_folding_letter(std::string_view query) {
@@ -54,9 +54,10 @@ void add_form_rows(const std::string& form, const std::vector<std::string_view>&
   }
 }
 
-// The query's folded twins go right after its own exact key (first when it is no key), ahead
-// of the other rows, and the list is cut to the limit again.
-void insert_twins(const SearchContext& context, std::string_view query, SearchResult& result) {
+}  // namespace
+
+void insert_folded_twins(const SearchContext& context, std::string_view query,
+                         SearchResult& result) {
   std::vector<MatchRow> matches;
   for (auto& [key, value] : folded_twins(context.lexicon.index(), query)) {
     matches.push_back(MatchRow{std::move(key)});
@@ -83,6 +84,8 @@ void insert_twins(const SearchContext& context, std::string_view query, SearchRe
   result.inflections.resize(std::min(result.inflections.size(), MAX_RESULTS));
 }
 
+namespace {
+
 // Headwords and inflected forms that begin with the query. Inflection rows are built form by
 // form and the building stops at the row limit; a form is never its own row.
 void prefix_step(const SearchContext& context, std::string_view query, SearchResult& result) {
@@ -94,7 +97,7 @@ void prefix_step(const SearchContext& context, std::string_view query, SearchRes
       break;
     }
   }
-  insert_twins(context, query, result);
+  insert_folded_twins(context, query, result);
 }
 
 // The prefix search again with the query read without dots: "paiva" finds "päivä…".
@@ -319,12 +322,13 @@ std::string_view step_name(SearchStep step) {
   return "none";
 }
 
-SearchResult search(const SearchContext& context, std::string_view query, SearchMode mode) {
+SearchResult search(const SearchContext& context, std::string_view query, SearchMode mode,
+                    std::optional<SearchStep> only) {
   if (query.empty()) {
     return {};
   }
   for (const Step& step : STEPS) {
-    if (step.mode != mode) {
+    if (step.mode != mode || (only && step.step != *only)) {
       continue;
     }
     SearchResult result;

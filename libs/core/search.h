@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -70,8 +71,14 @@ struct SearchResult {
 /// indexes (the keys equal to the query read without dots first after its own), then the
 /// analysis of a word no index holds, then the prefix search read without dots, then the
 /// words a typo away. English: the English prefix search, then the English keys a typo away.
+/// With `only`, just that step of the mode runs (for measuring one step).
 [[nodiscard]] SearchResult search(const SearchContext& context, std::string_view query,
-                                  SearchMode mode);
+                                  SearchMode mode, std::optional<SearchStep> only = std::nullopt);
+
+/// Puts the keys of either index that equal the query read without dots (but not byte for
+/// byte) into a prefix search's lists, right after the query's own exact key.
+void insert_folded_twins(const SearchContext& context, std::string_view query,
+                         SearchResult& result);
 
 /// The spellings of an English query that are tried in turn: as typed, then lower-cased when
 /// that differs (the English keys are lower-case).
