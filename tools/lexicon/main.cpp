@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <unordered_map>
@@ -320,16 +321,33 @@ int run_build(const BuildOptions& opt) {
   return 0;
 }
 
+// The four files of a data folder that lookups over it need.
+struct DataFiles {
+  std::string infl, multi, gfst, gbin;
+};
+
+std::optional<DataFiles> read_data_files(const std::string& out, const char* who) {
+  auto infl = read_file(out + "/inflections.fst");
+  auto multi = read_file(out + "/inflections-multi.bin");
+  auto gfst = read_file(out + "/glosses.fst");
+  auto gbin = read_file(out + "/glosses.bin");
+  if (!infl || !multi || !gfst || !gbin) {
+    std::cerr << who << ": cannot read the data files in " << out << "\n";
+    return std::nullopt;
+  }
+  return DataFiles{std::move(*infl), std::move(*multi), std::move(*gfst), std::move(*gbin)};
+}
+
 // Shows, for each word, the headwords the data in `out` leads it to and their entries.
 int run_lookup(const Options& opt) {
-  auto infl = read_file(opt.out + "/inflections.fst");
-  auto multi = read_file(opt.out + "/inflections-multi.bin");
-  auto gfst = read_file(opt.out + "/glosses.fst");
-  auto gbin = read_file(opt.out + "/glosses.bin");
-  if (!infl || !multi || !gfst || !gbin) {
-    std::cerr << "lookup: cannot read the data files in " << opt.out << "\n";
+  const auto files = read_data_files(opt.out, "lookup");
+  if (!files) {
     return 1;
   }
+  const std::string* infl = &files->infl;
+  const std::string* multi = &files->multi;
+  const std::string* gfst = &files->gfst;
+  const std::string* gbin = &files->gbin;
   auto imap = fst::Map::open(as_bytes(*infl));
   auto gmap = fst::Map::open(as_bytes(*gfst));
   auto table = parse_multi(as_bytes(*multi));
@@ -393,15 +411,11 @@ int run_lookup(const Options& opt) {
 
 // Counts the headwords of the data in `out` in the given files and writes frequencies.bin there.
 int run_frequencies(const Options& opt) {
-  auto infl = read_file(opt.out + "/inflections.fst");
-  auto multi = read_file(opt.out + "/inflections-multi.bin");
-  auto gfst = read_file(opt.out + "/glosses.fst");
-  auto gbin = read_file(opt.out + "/glosses.bin");
-  if (!infl || !multi || !gfst || !gbin) {
-    std::cerr << "frequencies: cannot read the data files in " << opt.out << "\n";
+  const auto files = read_data_files(opt.out, "frequencies");
+  if (!files) {
     return 1;
   }
-  Result<Lexicon> lexicon = Lexicon::open(as_bytes(*gfst), as_bytes(*gbin));
+  Result<Lexicon> lexicon = Lexicon::open(as_bytes(files->gfst), as_bytes(files->gbin));
   if (!lexicon) {
     std::cerr << format_report(lexicon.error());
     return 1;
