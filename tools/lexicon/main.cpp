@@ -420,7 +420,8 @@ int run_frequencies(const Options& opt) {
     std::cerr << format_report(lexicon.error());
     return 1;
   }
-  Result<Morphology> morphology = Morphology::open(as_bytes(*infl), as_bytes(*multi), *lexicon);
+  Result<Morphology> morphology =
+      Morphology::open(as_bytes(files->infl), as_bytes(files->multi), *lexicon);
   if (!morphology) {
     std::cerr << format_report(morphology.error());
     return 1;
