@@ -24,6 +24,9 @@ constexpr std::string_view HIGHLIGHT_SYMBOL = "> ";
 const std::array<std::string, 2> MATCHES_TITLES{" matches (type to search, Tab to switch) ",
                                                 " matches "};
 const std::array<std::string, 1> MATCHES_TITLES_WITH_QUERY{" matches "};
+// The query read without dots, and rows offered for a query that matched nothing as typed.
+const std::array<std::string, 2> FOLDED_TITLES{" matches (ä/ö) ", " matches "};
+const std::array<std::string, 2> SUGGEST_TITLES{" did you mean ", " did you mean "};
 const std::array<std::string, 3> ENGLISH_TITLES{" matches: English → Finnish (ctrl+e) ",
                                                 " English → Finnish ", " English "};
 const std::array<std::string, 3> INFLECTIONS_TITLES{" inflections (type to search, Tab to switch) ",
@@ -47,7 +50,7 @@ void draw_query(const View& view, CellBuffer& frame, Rect area) {
   const std::array<std::string, 4> titles{" pohjantuulikko " + n + " · " + m + " · ctrl+l: legal ",
                                           " pohjantuulikko " + n + " · " + m + " ",
                                           " pnt " + n + " ", " pnt "};
-  const Style style = view.no_results ? RED : PLAIN;
+  const Style style = view.no_results || view.no_exact ? RED : PLAIN;
   const Rect inner = draw_block(frame, area, pick_title(titles, area.width), style);
   if (inner.height == 0) {
     return;
@@ -80,7 +83,10 @@ void draw_english_matches(const View& view, CellBuffer& frame, Rect area) {
   for (const MatchRow& match : view.matches) {
     rows.push_back(arrow_row(match.english, match.headword));
   }
-  draw_result_list(frame, area, ENGLISH_TITLES, view.focus == Focus::Matches, rows, view.match_sel);
+  const std::span<const std::string> titles = view.step == SearchStep::Suggest
+                                                  ? std::span<const std::string>(SUGGEST_TITLES)
+                                                  : ENGLISH_TITLES;
+  draw_result_list(frame, area, titles, view.focus == Focus::Matches, rows, view.match_sel);
 }
 
 void draw_matches(const View& view, CellBuffer& frame, Rect area) {
@@ -93,8 +99,13 @@ void draw_matches(const View& view, CellBuffer& frame, Rect area) {
   for (const MatchRow& match : view.matches) {
     rows.emplace_back(match.headword, PLAIN);
   }
-  const std::span<const std::string> titles =
+  std::span<const std::string> titles =
       view.query.empty() ? std::span<const std::string>(MATCHES_TITLES) : MATCHES_TITLES_WITH_QUERY;
+  if (view.step == SearchStep::Folded) {
+    titles = FOLDED_TITLES;
+  } else if (view.step == SearchStep::Suggest) {
+    titles = SUGGEST_TITLES;
+  }
   draw_result_list(frame, area, titles, view.focus == Focus::Matches, rows, view.match_sel);
 }
 
@@ -104,9 +115,12 @@ void draw_inflections(const View& view, CellBuffer& frame, Rect area) {
   for (const InflectionRow& row : view.inflections) {
     rows.push_back(arrow_row(row.form, row.headword));
   }
-  const std::span<const std::string> titles = view.query.empty()
-                                                  ? std::span<const std::string>(INFLECTIONS_TITLES)
-                                                  : INFLECTIONS_TITLES_WITH_QUERY;
+  std::span<const std::string> titles = view.query.empty()
+                                            ? std::span<const std::string>(INFLECTIONS_TITLES)
+                                            : INFLECTIONS_TITLES_WITH_QUERY;
+  if (view.step == SearchStep::Suggest) {
+    titles = SUGGEST_TITLES;
+  }
   draw_result_list(frame, area, titles, view.focus == Focus::Inflections, rows, view.infl_sel);
 }
 

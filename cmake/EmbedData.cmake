@@ -1,4 +1,4 @@
-# Compiles the seven data files into the program as constant byte arrays.
+# Compiles the data files into the program as constant byte arrays.
 #
 #   pnt_embed_data(<library> [DATA_DIR <folder>])
 #

@@ -9,7 +9,7 @@ include_guard(GLOBAL)
 
 # The data files, in the order libs/embedded/blobs.S embeds them.
 set(PNT_DATA_FILES inflections.fst inflections-multi.bin glosses.bin glosses.fst english.fst
-    english-multi.bin mor.vfst)
+    english-multi.bin mor.vfst frequencies.bin)
 
 # The path as an assembler string literal: a quote or backslash in a folder name must neither
 # end the string early nor start an escape.

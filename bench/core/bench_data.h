@@ -20,9 +20,9 @@
 
 namespace pnt::bench {
 
-inline constexpr const char* DATA_FILES[] = {"glosses.fst",     "glosses.bin",
-                                             "inflections.fst", "inflections-multi.bin",
-                                             "english.fst",     "english-multi.bin"};
+inline constexpr const char* DATA_FILES[] = {
+    "glosses.fst", "glosses.bin",       "inflections.fst", "inflections-multi.bin",
+    "english.fst", "english-multi.bin", "frequencies.bin"};
 
 inline bool has_data_set(const std::filesystem::path& dir) {
   return std::all_of(std::begin(DATA_FILES), std::end(DATA_FILES),
@@ -68,7 +68,7 @@ inline std::vector<std::uint8_t> read_file(const std::filesystem::path& path) {
 /// The data set's bytes and a view over them; the bytes outlive the view.
 struct LoadedView {
   std::vector<std::uint8_t> inflections_fst, inflections_multi, glosses_bin, glosses_fst,
-      english_fst, english_multi, mor_vfst;
+      english_fst, english_multi, mor_vfst, frequencies_bin;
   std::unique_ptr<View> view;
   std::string problem;  ///< why there is no view
 };
@@ -88,13 +88,15 @@ inline LoadedView& loaded_view() {
     out.english_fst = read_file(*dir / "english.fst");
     out.english_multi = read_file(*dir / "english-multi.bin");
     out.mor_vfst = read_file(*dir / "mor.vfst");
+    out.frequencies_bin = read_file(*dir / "frequencies.bin");
     Result<Dictionary> dictionary = open_dictionary({.inflections_fst = out.inflections_fst,
                                                      .inflections_multi = out.inflections_multi,
                                                      .glosses_bin = out.glosses_bin,
                                                      .glosses_fst = out.glosses_fst,
                                                      .english_fst = out.english_fst,
                                                      .english_multi = out.english_multi,
-                                                     .mor_vfst = out.mor_vfst});
+                                                     .mor_vfst = out.mor_vfst,
+                                                     .frequencies_bin = out.frequencies_bin});
     if (!dictionary) {
       out.problem = "cannot open the data set: " + dictionary.error().message();
       return out;

@@ -71,7 +71,7 @@ class Mapped {
 
 struct DataSet {
   std::unique_ptr<Mapped> inflections_fst, inflections_multi, glosses_bin, glosses_fst, english_fst,
-      english_multi;
+      english_multi, frequencies_bin;
   std::string problem;
 
   [[nodiscard]] pnt::DataBlobs blobs() const {
@@ -81,7 +81,8 @@ struct DataSet {
             .glosses_fst = glosses_fst->bytes(),
             .english_fst = english_fst->bytes(),
             .english_multi = english_multi->bytes(),
-            .mor_vfst = {}};
+            .mor_vfst = {},
+            .frequencies_bin = frequencies_bin->bytes()};
   }
 };
 
@@ -96,6 +97,7 @@ DataSet& data_set() {
       s.glosses_fst = std::make_unique<Mapped>(*dir / "glosses.fst");
       s.english_fst = std::make_unique<Mapped>(*dir / "english.fst");
       s.english_multi = std::make_unique<Mapped>(*dir / "english-multi.bin");
+      s.frequencies_bin = std::make_unique<Mapped>(*dir / "frequencies.bin");
     }
     return s;
   }();

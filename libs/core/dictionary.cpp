@@ -1,5 +1,6 @@
 #include "core/dictionary.h"
 
+#include <string>
 #include <utility>
 
 namespace pnt {
@@ -26,8 +27,16 @@ Result<Dictionary> open_dictionary(const DataBlobs& blobs) {
     }
     transducer = std::move(*opened);
   }
+  Result<FrequencyTable> frequencies = FrequencyTable::parse(blobs.frequencies_bin);
+  if (!frequencies) {
+    return fail(std::move(frequencies.error()).context("parsing frequencies.bin"));
+  }
+  if (frequencies->size() != morphology->headword_count()) {
+    return fail("frequencies.bin holds " + std::to_string(frequencies->size()) +
+                " headwords, glosses.fst " + std::to_string(morphology->headword_count()));
+  }
   return Dictionary{std::move(*lexicon), std::move(*morphology), std::move(*english),
-                    std::move(transducer)};
+                    std::move(transducer), *frequencies};
 }
 
 }  // namespace pnt

@@ -9,6 +9,7 @@
 #include "core/lexicon.h"
 #include "core/morphology.h"
 #include "vfst/transducer.h"
+#include "format/frequency.h"
 
 namespace pnt {
 
@@ -24,6 +25,7 @@ struct DataBlobs {
   /// voikko-fi's morphology transducer; empty for a data set without grammar (the readings
   /// and tables are then empty too).
   Bytes mor_vfst;
+  Bytes frequencies_bin;
 };
 
 /// The opened dictionary: what the View takes ownership of.
@@ -32,11 +34,13 @@ struct Dictionary {
   Morphology morphology;
   EnglishIndex english;
   std::optional<vfst::Transducer> transducer;  ///< nothing when mor.vfst is empty
+  FrequencyTable frequencies;
 };
 
 /// Opens the Lexicon (glosses.fst, then glosses.bin), then the Morphology over it, then the
-/// English index, then the transducer (header and symbols only, context "parsing mor.vfst"); the
-/// first failure is returned unchanged and nothing partly opened survives.
+/// English index, then the transducer (header and symbols only, context "parsing mor.vfst"),
+/// then the word frequencies; the first failure is returned unchanged and nothing partly opened
+/// survives.
 [[nodiscard]] Result<Dictionary> open_dictionary(const DataBlobs& blobs);
 
 }  // namespace pnt

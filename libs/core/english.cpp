@@ -25,6 +25,12 @@ std::vector<std::string_view> EnglishIndex::headwords(std::string_view key,
   return words ? std::move(*words) : std::vector<std::string_view>{};
 }
 
+std::vector<std::string_view> EnglishIndex::resolve(std::uint64_t value,
+                                                    const Morphology& morphology) const {
+  auto words = morphology.resolve(static_cast<std::uint32_t>(value), multi_);
+  return words ? std::move(*words) : std::vector<std::string_view>{};
+}
+
 std::vector<std::pair<std::string, std::vector<std::string_view>>> EnglishIndex::search(
     std::string_view prefix, const Morphology& morphology, std::size_t limit) const {
   std::vector<std::pair<std::string, std::vector<std::string_view>>> keys;

@@ -29,6 +29,11 @@ class EnglishIndex {
   [[nodiscard]] static Result<EnglishIndex> open(Bytes english_fst, Bytes english_multi);
 
   [[nodiscard]] std::uint64_t key_count() const { return index_ ? index_->len() : 0; }
+  /// The index's map; none for the empty index.
+  [[nodiscard]] const fst::Map* map() const { return index_ ? &*index_ : nullptr; }
+  /// The headwords of a key's value, in stored order; empty when it cannot be resolved.
+  [[nodiscard]] std::vector<std::string_view> resolve(std::uint64_t value,
+                                                      const Morphology& morphology) const;
 
   /// The headwords of an exact key, in stored order; empty when the key is unknown or cannot
   /// be resolved.

@@ -154,6 +154,17 @@ voikko-fi, the Finnish morphology of the Voikko project
   Its vocabulary draws on Hunspell-fi, Finnish ispell and Finnish myspell
   (GPL) and on the Kotus list of words in modern Finnish, version 1 (LGPL).
 
+Word frequencies: libreoffice-help-fi and manpages-fi
+
+  Debian packages libreoffice-help-fi, version 4:7.4.7-1+deb12u14
+  (Copyright 2000, 2010 Oracle and/or its affiliates; LibreOffice
+  contributors; License: Mozilla Public License 2.0), and manpages-fi,
+  version 4.18.1-1 (the manpages-l10n project; Copyright 2010-2023 Tobias
+  Quathamer, Helge Kreutzmann and the translators; License: GNU General
+  Public License version 3 or later). Only word counts were taken from
+  them: how often each headword occurs in the Finnish help pages and in
+  every second manual page. No text of theirs is in the program.
+
 libvoikko
 
   Used only while the data was built; it is not part of the program.
@@ -174,6 +185,9 @@ What was derived from what
     its English headword to its Finnish translations, and every English
     meaning of a Finnish-English entry that is a word or a short phrase
     leads back to that entry.
+  - The frequency rank of each headword, which orders the suggestions
+    for words typed without dots or with a typo, counts its forms in the
+    libreoffice-help-fi and manpages-fi texts.
 
 So the glosses shown in the entry pane and the English index are licensed
 under CC BY-SA 3.0, and the index of inflected forms under

@@ -92,6 +92,23 @@ std::string_view Morphology::headword(EntryId id) const {
   return {arena_.data() + start, headword_ends_[id] - start};
 }
 
+std::optional<EntryId> Morphology::entry_id(std::string_view word) const {
+  std::size_t low = 0;
+  std::size_t high = headword_count();
+  while (low < high) {
+    const std::size_t mid = low + (high - low) / 2;
+    if (headword(static_cast<EntryId>(mid)) < word) {
+      low = mid + 1;
+    } else {
+      high = mid;
+    }
+  }
+  if (low == headword_count() || headword(static_cast<EntryId>(low)) != word) {
+    return std::nullopt;
+  }
+  return static_cast<EntryId>(low);
+}
+
 Result<std::vector<std::string_view>> Morphology::resolve(std::uint32_t target,
                                                           const MultiTable& multi) const {
   if ((target & MULTI_FLAG) == 0) {

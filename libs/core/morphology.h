@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -53,6 +54,7 @@ class Morphology {
   [[nodiscard]] bool has_form(std::string_view form) const { return index_.get(form).has_value(); }
 
   [[nodiscard]] std::uint64_t form_count() const { return index_.len(); }
+  [[nodiscard]] const fst::Map& index() const { return index_; }
   /// Forms starting with `prefix`, in byte order, with their target values.
   [[nodiscard]] fst::Stream prefix_stream(std::string_view prefix) const {
     return index_.prefix(prefix);
@@ -61,6 +63,8 @@ class Morphology {
   [[nodiscard]] std::size_t headword_count() const { return headword_ends_.size(); }
   /// The headword with EntryId `id`; `id` must be below headword_count().
   [[nodiscard]] std::string_view headword(EntryId id) const;
+  /// The EntryId of a headword (the table is in byte order); nothing for a word that is none.
+  [[nodiscard]] std::optional<EntryId> entry_id(std::string_view word) const;
 
  private:
   Morphology(fst::Map index, MultiTable multi) : index_(index), multi_(std::move(multi)) {}

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "core/english.h"
 #include "core/lexicon.h"
 #include "core/morphology.h"
+#include "format/frequency.h"
 
 namespace pnt {
 
@@ -41,9 +43,9 @@ enum class Focus : std::uint8_t { Matches = 0, Inflections = 1 };
 enum class SearchMode : std::uint8_t { Finnish, English };
 
 /// The step whose rows are shown; None when no step found a row.
-enum class SearchStep : std::uint8_t { None, Prefix, English, Analysis };
+enum class SearchStep : std::uint8_t { None, Prefix, English, Analysis, Folded, Suggest };
 
-/// The step's name as printed: "none", "prefix", "english", "analysis".
+/// The step's name as printed: "none", "prefix", "english", "analysis", "folded", "suggest".
 [[nodiscard]] std::string_view step_name(SearchStep step);
 
 /// What the search reads: the dictionary's three indexes, read-only.
@@ -51,6 +53,8 @@ struct SearchContext {
   const Lexicon& lexicon;
   const Morphology& morphology;
   const EnglishIndex& english;
+  /// How common each headword is; none: every headword ranks alike.
+  const FrequencyTable* frequencies = nullptr;
 };
 
 /// Both lists as the first step that finds a row leaves them, the focus it asks for, and, for
@@ -64,9 +68,17 @@ struct SearchResult {
 };
 
 /// Runs the mode's steps in order until one finds a row. Finnish: the prefix search of both
-/// indexes, then the analysis of a word no index holds. English: the English prefix search.
+/// indexes (the keys equal to the query read without dots first after its own), then the
+/// analysis of a word no index holds, then the prefix search read without dots, then the
+/// words a typo away. English: the English prefix search, then the English keys a typo away.
+/// With `only`, just that step of the mode runs (for measuring one step).
 [[nodiscard]] SearchResult search(const SearchContext& context, std::string_view query,
-                                  SearchMode mode);
+                                  SearchMode mode, std::optional<SearchStep> only = std::nullopt);
+
+/// Puts the keys of either index that equal the query read without dots (but not byte for
+/// byte) into a prefix search's lists, right after the query's own exact key.
+void insert_folded_twins(const SearchContext& context, std::string_view query,
+                         SearchResult& result);
 
 /// The spellings of an English query that are tried in turn: as typed, then lower-cased when
 /// that differs (the English keys are lower-case).

@@ -125,6 +125,7 @@ void show_rows(View& view, SearchResult result) {
   view.match_sel = 0;
   view.infl_sel = 0;
   view.no_results = result.step == SearchStep::None && !view.query.empty();
+  view.no_exact = result.step == SearchStep::Suggest;
 }
 
 void enter(View& view) {
@@ -193,6 +194,7 @@ View::View(Dictionary dictionary, LayoutConfig layout_in)
       morphology(std::move(dictionary.morphology)),
       english(std::move(dictionary.english)),
       transducer(std::move(dictionary.transducer)),
+      frequencies(dictionary.frequencies),
       layout(layout_in) {}
 
 void View::update(Message message) {

@@ -93,13 +93,16 @@ class View {
   void set_focus(bool inflections);
 
   [[nodiscard]] ExpandContext context() const { return {lexicon, morphology}; }
-  [[nodiscard]] SearchContext search_context() const { return {lexicon, morphology, english}; }
+  [[nodiscard]] SearchContext search_context() const {
+    return {lexicon, morphology, english, &frequencies};
+  }
 
   Lexicon lexicon;
   Morphology morphology;
   EnglishIndex english;
   /// The morphology transducer behind the readings and tables; nothing without grammar data.
   std::optional<vfst::Transducer> transducer;
+  FrequencyTable frequencies;  ///< empty: every headword ranks alike
   std::uint64_t revision = 0;
   std::string query;
   std::vector<MatchRow> matches;
@@ -135,6 +138,8 @@ class View {
   std::vector<std::string> reading_lines;
   /// Table mode: the entry pane shows the inflection table of the shown headword.
   bool table_mode = false;
+  /// The rows are suggestions: nothing matched the query as typed, so its box stays red.
+  bool no_exact = false;
 };
 
 }  // namespace pnt

@@ -1,4 +1,4 @@
-// The seven data files, back to back in read-only data, in the order the program expects.
+// The data files, back to back in read-only data, in the order the program expects.
 // No alignment: readers take every multi-byte field byte by byte. Each blob's length is
 // computed by the assembler as end - start and stored as a 32-bit word.
 #include "embedded_paths.h"
@@ -29,6 +29,7 @@ name##_end:                       \
   PNT_SIZE(pnt_english_fst)
   PNT_SIZE(pnt_english_multi)
   PNT_SIZE(pnt_mor_vfst)
+  PNT_SIZE(pnt_frequencies_bin)
 
   .balign 1
   PNT_BLOB(pnt_inflections_fst, PNT_FILE_INFLECTIONS_FST)
@@ -38,5 +39,6 @@ name##_end:                       \
   PNT_BLOB(pnt_english_fst, PNT_FILE_ENGLISH_FST)
   PNT_BLOB(pnt_english_multi, PNT_FILE_ENGLISH_MULTI_BIN)
   PNT_BLOB(pnt_mor_vfst, PNT_FILE_MOR_VFST)
+  PNT_BLOB(pnt_frequencies_bin, PNT_FILE_FREQUENCIES_BIN)
 
   .section .note.GNU-stack,"",%progbits

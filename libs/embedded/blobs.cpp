@@ -12,6 +12,7 @@ extern const std::uint8_t pnt_glosses_fst_start[];
 extern const std::uint8_t pnt_english_fst_start[];
 extern const std::uint8_t pnt_english_multi_start[];
 extern const std::uint8_t pnt_mor_vfst_start[];
+extern const std::uint8_t pnt_frequencies_bin_start[];
 extern const std::uint32_t pnt_inflections_fst_size;
 extern const std::uint32_t pnt_inflections_multi_size;
 extern const std::uint32_t pnt_glosses_bin_size;
@@ -19,6 +20,7 @@ extern const std::uint32_t pnt_glosses_fst_size;
 extern const std::uint32_t pnt_english_fst_size;
 extern const std::uint32_t pnt_english_multi_size;
 extern const std::uint32_t pnt_mor_vfst_size;
+extern const std::uint32_t pnt_frequencies_bin_size;
 }
 
 namespace pnt::embedded {
@@ -32,6 +34,7 @@ DataBlobs blobs() {
       .english_fst = {pnt_english_fst_start, pnt_english_fst_size},
       .english_multi = {pnt_english_multi_start, pnt_english_multi_size},
       .mor_vfst = {pnt_mor_vfst_start, pnt_mor_vfst_size},
+      .frequencies_bin = {pnt_frequencies_bin_start, pnt_frequencies_bin_size},
   };
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "fstmap/automaton.h"
 #include "fstmap/format_internal.h"
 
 namespace pnt::fst {
@@ -321,6 +322,10 @@ Stream Map::prefix(Bytes prefix) const { return Stream(*this, prefix); }
 
 Stream Map::prefix(std::string_view prefix) const { return Stream(*this, as_bytes(prefix)); }
 
+SearchStream Map::search(Automaton& automaton, std::uint64_t max_visits) const {
+  return SearchStream(*this, automaton, max_visits);
+}
+
 Result<void> Map::verify() const {
   if (version_ < 3) {
     return fail("version " + std::to_string(version_) + " map has no checksum");
@@ -515,6 +520,107 @@ bool Stream::next() {
     }
     key_[key_len_++] = input;
     if (descend(target, acc)) {  // may move the frames
+      --left_;
+      return true;
+    }
+    if (done_) {
+      return false;
+    }
+  }
+  done_ = true;
+  return false;
+}
+
+SearchStream::SearchStream(const Map& map, Automaton& automaton, std::uint64_t max_visits)
+    : map_(map), automaton_(&automaton), left_(map.len()), max_visits_(max_visits) {
+  key_.resize(64);
+  stack_.reserve(32);
+  const std::uint32_t start = automaton.start();
+  if (!automaton.can_match(start)) {
+    done_ = true;
+    return;
+  }
+  pending_ = enter(map_.root_, 0, start);
+}
+
+bool SearchStream::enter(std::uint64_t address, std::uint64_t acc, std::uint32_t state) {
+  if (visits_ == max_visits_) {
+    exhausted_ = true;
+    done_ = true;
+    return false;
+  }
+  ++visits_;
+  Map::Node node;
+  if (!map_.decode(address, node)) {
+    done_ = true;
+    return false;
+  }
+  Frame& frame = stack_.emplace_back();
+  frame.first = node.first;
+  frame.inputs = node.inputs;
+  frame.deltas = node.deltas;
+  frame.outputs = node.outputs;
+  frame.acc = acc;
+  frame.one_output = node.one_output;
+  frame.one_target = node.one_target;
+  frame.key_len = key_len_;
+  frame.state = state;
+  frame.count = node.count;
+  frame.delta_width = node.delta_width;
+  frame.output_width = node.output_width;
+  frame.one_input = node.one_input;
+  frame.is_one = node.is_one;
+  if (node.is_final && automaton_->is_match(state)) {
+    value_ = acc + node.final_output;
+    state_ = state;
+    return true;
+  }
+  return false;
+}
+
+bool SearchStream::next() {
+  if (done_ || left_ == 0) {
+    done_ = true;
+    return false;
+  }
+  if (pending_) {
+    pending_ = false;
+    --left_;
+    return true;
+  }
+  const std::uint8_t* data = map_.bytes_.data();
+  while (!stack_.empty()) {
+    Frame& top = stack_.back();
+    if (top.next == top.count) {
+      stack_.pop_back();
+      continue;
+    }
+    const std::uint64_t i = top.next++;
+    std::uint8_t input = top.one_input;
+    std::uint64_t output = top.one_output;
+    std::uint64_t target = top.one_target;
+    if (!top.is_one) {
+      // Transition `i` of a node decode() has checked, read in place (see Map::transition).
+      const unsigned dw = top.delta_width;
+      const unsigned ow = top.output_width;
+      input = data[static_cast<std::size_t>(top.inputs - i)];
+      const std::uint64_t delta = packed(data, top.deltas - (i + 1) * dw, dw);
+      output = ow == 0 ? 0 : packed(data, top.outputs - (i + 1) * ow, ow);
+      if (delta > top.first) {
+        break;
+      }
+      target = delta == 0 ? 0 : top.first - delta;
+    }
+    const std::uint32_t state = automaton_->accept(top.state, input);
+    if (!automaton_->can_match(state)) {
+      continue;
+    }
+    key_len_ = top.key_len;
+    if (key_len_ == key_.size()) {
+      key_.resize(key_.size() * 2);
+    }
+    key_[key_len_++] = input;
+    if (enter(target, top.acc + output, state)) {  // may move the frames
       --left_;
       return true;
     }

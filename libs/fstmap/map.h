@@ -11,7 +11,9 @@
 
 namespace pnt::fst {
 
+class Automaton;
 class Stream;
+class SearchStream;
 
 /// An opened map. It refers to the bytes it was opened over, which must outlive it.
 /// A damaged map never makes a read leave its bytes and never makes a stream loop forever;
@@ -37,6 +39,10 @@ class Map {
   /// The keys that start with `prefix` (the prefix itself included) in byte order.
   [[nodiscard]] Stream prefix(Bytes prefix) const;
   [[nodiscard]] Stream prefix(std::string_view prefix) const;
+  /// The keys `automaton` accepts, in byte order, decoding no more than `max_visits` nodes
+  /// (the stream then ends and says so). The automaton must outlive the stream.
+  [[nodiscard]] SearchStream search(Automaton& automaton,
+                                    std::uint64_t max_visits = UINT64_MAX) const;
 
   [[nodiscard]] std::uint64_t version() const { return version_; }
   [[nodiscard]] Bytes bytes() const { return bytes_; }
@@ -46,6 +52,7 @@ class Map {
 
  private:
   friend class Stream;
+  friend class SearchStream;
   /// A decoded node; its layout is the reader's own business.
   struct Node;
 
@@ -119,6 +126,65 @@ class Stream {
   std::uint64_t left_ = 0;                // pairs still allowed: a damaged map cannot exceed len()
   std::optional<std::uint64_t> pending_;  // a value to emit before walking (the start node's)
   bool done_ = false;
+};
+
+/// A stream over the keys an automaton accepts: a depth-first walk that leaves every branch
+/// whose automaton state can no longer match. Bounded like Stream over a damaged map (no more
+/// pairs than len(), targets strictly below their node), and by its visit budget.
+class SearchStream {
+ public:
+  /// Moves to the next accepted pair; false at the end, on damage or when the budget is spent.
+  [[nodiscard]] bool next();
+
+  [[nodiscard]] Bytes key() const { return {key_.data(), key_len_}; }
+  [[nodiscard]] std::string_view key_text() const { return as_text(key()); }
+  [[nodiscard]] std::uint64_t value() const { return value_; }
+  /// The automaton's state at the current key; valid until the next call of `next()`.
+  [[nodiscard]] std::uint32_t state() const { return state_; }
+  /// Nodes decoded so far.
+  [[nodiscard]] std::uint64_t visits() const { return visits_; }
+  /// True when the walk stopped because the visit budget was spent.
+  [[nodiscard]] bool exhausted() const { return exhausted_; }
+
+ private:
+  friend class Map;
+  // A node on the walk's path with its transitions as decode() laid them out.
+  struct Frame {
+    std::uint64_t first = 0;
+    std::uint64_t inputs = 0;
+    std::uint64_t deltas = 0;
+    std::uint64_t outputs = 0;
+    std::uint64_t acc = 0;  // sum of outputs on the way to this node
+    std::uint64_t one_output = 0;
+    std::uint64_t one_target = 0;
+    std::size_t key_len = 0;
+    std::uint32_t state = 0;  // the automaton's state at this node
+    std::uint32_t count = 0;
+    std::uint32_t next = 0;
+    std::uint8_t delta_width = 0;
+    std::uint8_t output_width = 0;
+    std::uint8_t one_input = 0;
+    bool is_one = false;
+  };
+
+  SearchStream(const Map& map, Automaton& automaton, std::uint64_t max_visits);
+  /// Decodes the node at `address`, reached with the key as it stands, and pushes its frame;
+  /// true when it is final and the automaton accepts there (value_ is then set).
+  bool enter(std::uint64_t address, std::uint64_t acc, std::uint32_t state);
+
+  Map map_;
+  Automaton* automaton_;
+  std::vector<Frame> stack_;
+  std::vector<std::uint8_t> key_;
+  std::size_t key_len_ = 0;
+  std::uint64_t value_ = 0;
+  std::uint32_t state_ = 0;
+  std::uint64_t left_ = 0;
+  std::uint64_t visits_ = 0;
+  std::uint64_t max_visits_ = 0;
+  bool pending_ = false;  // the root's own pair waits for the first next()
+  bool done_ = false;
+  bool exhausted_ = false;
 };
 
 /// Masked CRC-32C as the fst format stores it.

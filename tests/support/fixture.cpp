@@ -47,7 +47,8 @@ DataBlobs data_blobs(const FixtureBlobs& blobs) {
           .glosses_fst = blobs.glosses_fst,
           .english_fst = blobs.english_fst,
           .english_multi = blobs.english_multi,
-          .mor_vfst = {}};
+          .mor_vfst = {},
+          .frequencies_bin = blobs.frequencies_bin};
 }
 
 Dictionary fixture_dictionary() { return open_or_die(default_blobs()); }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <unordered_map>
@@ -14,11 +15,15 @@
 
 #include "base/utf8.h"
 #include "core/text.h"
+#include "core/lexicon.h"
+#include "core/morphology.h"
+#include "format/frequency.h"
 #include "format/gloss.h"
 #include "format/multi.h"
 #include "fstmap/map.h"
 #include "lexicon/build.h"
 #include "lexicon/files.h"
+#include "lexicon/frequency.h"
 #include "lexicon/text.h"
 #include "lexicon/voikko.h"
 
@@ -32,6 +37,7 @@ struct Options : BuildOptions {
   std::string words_out;       // with --coverage: write the words to ask pnt-lookup about
   std::string lookup_results;  // with --coverage: pnt-lookup's lines for those words
   std::vector<std::string> lookup;
+  std::vector<std::string> frequencies;  // text and HTML files to count words in
   std::size_t misses = 30;
 };
 
@@ -321,16 +327,33 @@ int run_build(const BuildOptions& opt) {
   return 0;
 }
 
+// The four files of a data folder that lookups over it need.
+struct DataFiles {
+  std::string infl, multi, gfst, gbin;
+};
+
+std::optional<DataFiles> read_data_files(const std::string& out, const char* who) {
+  auto infl = read_file(out + "/inflections.fst");
+  auto multi = read_file(out + "/inflections-multi.bin");
+  auto gfst = read_file(out + "/glosses.fst");
+  auto gbin = read_file(out + "/glosses.bin");
+  if (!infl || !multi || !gfst || !gbin) {
+    std::cerr << who << ": cannot read the data files in " << out << "\n";
+    return std::nullopt;
+  }
+  return DataFiles{std::move(*infl), std::move(*multi), std::move(*gfst), std::move(*gbin)};
+}
+
 // Shows, for each word, the headwords the data in `out` leads it to and their entries.
 int run_lookup(const Options& opt) {
-  auto infl = read_file(opt.out + "/inflections.fst");
-  auto multi = read_file(opt.out + "/inflections-multi.bin");
-  auto gfst = read_file(opt.out + "/glosses.fst");
-  auto gbin = read_file(opt.out + "/glosses.bin");
-  if (!infl || !multi || !gfst || !gbin) {
-    std::cerr << "lookup: cannot read the data files in " << opt.out << "\n";
+  const auto files = read_data_files(opt.out, "lookup");
+  if (!files) {
     return 1;
   }
+  const std::string* infl = &files->infl;
+  const std::string* multi = &files->multi;
+  const std::string* gfst = &files->gfst;
+  const std::string* gbin = &files->gbin;
   auto imap = fst::Map::open(as_bytes(*infl));
   auto gmap = fst::Map::open(as_bytes(*gfst));
   auto table = parse_multi(as_bytes(*multi));
@@ -392,12 +415,49 @@ int run_lookup(const Options& opt) {
   return 0;
 }
 
+// Counts the headwords of the data in `out` in the given files and writes frequencies.bin there.
+int run_frequencies(const Options& opt) {
+  const auto files = read_data_files(opt.out, "frequencies");
+  if (!files) {
+    return 1;
+  }
+  Result<Lexicon> lexicon = Lexicon::open(as_bytes(files->gfst), as_bytes(files->gbin));
+  if (!lexicon) {
+    std::cerr << format_report(lexicon.error());
+    return 1;
+  }
+  Result<Morphology> morphology =
+      Morphology::open(as_bytes(files->infl), as_bytes(files->multi), *lexicon);
+  if (!morphology) {
+    std::cerr << format_report(morphology.error());
+    return 1;
+  }
+  std::vector<std::uint64_t> counts(morphology->headword_count());
+  for (const std::string& path : opt.frequencies) {
+    auto text = read_file(path);
+    if (!text) {
+      std::cerr << format_report(text.error());
+      return 1;
+    }
+    count_headwords(path.ends_with(".html") ? html_text(*text) : *text, *morphology, counts);
+  }
+  const auto counted = std::count_if(counts.begin(), counts.end(), [](auto n) { return n != 0; });
+  if (auto ok = write_file(opt.out + "/frequencies.bin", write_frequencies(counts)); !ok) {
+    std::cerr << format_report(ok.error());
+    return 1;
+  }
+  std::printf("frequencies: %zu files, %lld of %zu headwords counted\n", opt.frequencies.size(),
+              static_cast<long long>(counted), counts.size());
+  return 0;
+}
+
 void usage() {
   std::cerr << "usage: pnt-lexicon --sources DIR --out DIR [--mor FILE] [--voikko-path DIR]\n"
                "                   [--stats FILE] [--check N] [--no-possessives]\n"
                "       pnt-lexicon --coverage TEXT --out DIR [--voikko-path DIR]\n"
                "                   [--words-out FILE | --lookup-results FILE]\n"
-               "       pnt-lexicon --out DIR --lookup WORD...\n";
+               "       pnt-lexicon --out DIR --lookup WORD...\n"
+               "       pnt-lexicon --out DIR --frequencies FILE...\n";
 }
 
 }  // namespace
@@ -451,12 +511,19 @@ int main(int argc, char** argv) {
       while (i + 1 < argc) {
         opt.lookup.emplace_back(argv[++i]);
       }
+    } else if (arg == "--frequencies") {
+      while (i + 1 < argc) {
+        opt.frequencies.emplace_back(argv[++i]);
+      }
     } else if (arg == "--no-possessives") {
       opt.possessives = false;
     } else {
       usage();
       return 2;
     }
+  }
+  if (!opt.frequencies.empty() && !opt.out.empty()) {
+    return run_frequencies(opt);
   }
   if (!opt.lookup.empty() && !opt.out.empty()) {
     return run_lookup(opt);

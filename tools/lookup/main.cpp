@@ -6,10 +6,13 @@
 //   word  analysis  part=headword|…  …     else, when the search shows the analysis, the best one
 //   word  none
 // With --english the words are English and the line is "word  english  headword…" (the rows the
-// English search shows for that key) or "word  none". With --entry the words are headwords and
-// each gets one "headword  pos  meaning" line per meaning of its entry, in record order, or
-// "headword  none". With --readings each word's grammatical readings, with --table each
-// headword's inflection table (lookup/grammar_lines.h).
+// English search shows for that key) or "word  none". With --rows the line is
+// "word  step  row…": the search step's name and the first 10 rows the lists show, the focused
+// list first, a matches row as its headword and any other as form=headword. With --entry the
+// words are headwords and each gets one "headword  pos  meaning" line per meaning of its entry,
+// in record order, or "headword  none". With --readings each word's grammatical readings, with
+// --table each headword's inflection table (lookup/grammar_lines.h).
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -49,7 +52,8 @@ std::string finnish_line(const Dictionary& dictionary, const std::string& word) 
     return line;
   }
   const SearchResult result =
-      search({lexicon, morphology, dictionary.english}, word, SearchMode::Finnish);
+      search({lexicon, morphology, dictionary.english, &dictionary.frequencies}, word,
+             SearchMode::Finnish);
   if (result.step != SearchStep::Analysis) {
     return line + "\tnone";
   }
@@ -102,6 +106,38 @@ std::string entry_lines(const Dictionary& dictionary, const std::string& word) {
   return lines.empty() ? word + "\tnone" : lines;
 }
 
+// The rows the program shows for the Finnish query, as it shows them.
+std::string rows_line(const Dictionary& dictionary, const std::string& word) {
+  constexpr std::size_t MAX_ROWS = 10;
+  const SearchResult result = search(
+      {dictionary.lexicon, dictionary.morphology, dictionary.english, &dictionary.frequencies},
+      word, SearchMode::Finnish);
+  std::vector<std::string> rows;
+  const auto add_matches = [&] {
+    for (const MatchRow& row : result.matches) {
+      rows.push_back(row.headword);
+    }
+  };
+  const auto add_inflections = [&] {
+    for (const InflectionRow& row : result.inflections) {
+      rows.push_back(row.form + "=" + row.headword);
+    }
+  };
+  if (result.focus == Focus::Inflections) {
+    add_inflections();
+    add_matches();
+  } else {
+    add_matches();
+    add_inflections();
+  }
+  std::string line = word + "\t" + std::string(step_name(result.step));
+  for (std::size_t i = 0; i < std::min(rows.size(), MAX_ROWS); ++i) {
+    line += '\t';
+    line += rows[i];
+  }
+  return line;
+}
+
 }  // namespace
 }  // namespace pnt
 
@@ -109,8 +145,9 @@ int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   const std::string_view mode = args.size() == 1 ? args[0] : "";
   if (args.size() > 1 || (!args.empty() && mode != "--english" && mode != "--entry" &&
-                          mode != "--readings" && mode != "--table")) {
-    std::fputs("usage: pnt-lookup [--english | --entry | --readings | --table] < words\n", stderr);
+                          mode != "--readings" && mode != "--table" && mode != "--rows")) {
+    std::fputs("usage: pnt-lookup [--english | --entry | --readings | --table | --rows] < words\n",
+               stderr);
     return 2;
   }
   const pnt::Result<pnt::Dictionary> dictionary = pnt::open_dictionary(pnt::embedded::blobs());
@@ -130,6 +167,8 @@ int main(int argc, char** argv) {
       std::cout << pnt::table_lines(*dictionary, word) << '\n';
     } else if (mode == "--entry") {
       std::cout << pnt::entry_lines(*dictionary, word) << '\n';
+    } else if (mode == "--rows") {
+      std::cout << pnt::rows_line(*dictionary, word) << '\n';
     } else if (mode == "--english") {
       std::cout << pnt::english_line(*dictionary, word) << '\n';
     } else {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <utility>
 
+#include "format/frequency.h"
 #include "format/gloss.h"
 #include "format/multi.h"
 #include "fstmap/builder.h"
@@ -109,7 +110,9 @@ Result<LexiconBlobs> write_lexicon(const LexiconTable& table, int zstd_level) {
   std::vector<std::uint8_t> records;
   std::vector<std::pair<std::string_view, std::uint64_t>> offsets;
   std::map<std::string_view, EntryId> ids;
+  std::vector<std::uint64_t> counts;
   for (const HeadwordRow* row : headwords) {
+    counts.push_back(row->count);
     if (!ids.emplace(row->word, static_cast<EntryId>(ids.size())).second) {
       return fail("duplicate headword " + row->word);
     }
@@ -151,6 +154,7 @@ Result<LexiconBlobs> write_lexicon(const LexiconTable& table, int zstd_level) {
   blobs.inflections_multi = std::move(inflections->multi);
   blobs.english_fst = std::move(english->map);
   blobs.english_multi = std::move(english->multi);
+  blobs.frequencies_bin = write_frequencies(counts);
   return blobs;
 }
 
@@ -176,6 +180,7 @@ Result<void> write_blob_files(const LexiconBlobs& blobs, const std::filesystem::
       {"glosses.fst", &blobs.glosses_fst},
       {"english.fst", &blobs.english_fst},
       {"english-multi.bin", &blobs.english_multi},
+      {"frequencies.bin", &blobs.frequencies_bin},
   };
   for (const auto& [name, bytes] : files) {
     if (Result<void> r = write_file(dir / name, *bytes); !r) {

@@ -19,6 +19,7 @@ struct TableGroup {
 struct HeadwordRow {
   std::string word;
   std::vector<TableGroup> groups;
+  std::uint64_t count = 0;  ///< how often the word was counted in running text
 };
 
 /// An inflected form and the headwords it belongs to, in stored order. One headword makes a
@@ -50,6 +51,7 @@ struct LexiconBlobs {
   std::vector<std::uint8_t> glosses_fst;
   std::vector<std::uint8_t> english_fst;
   std::vector<std::uint8_t> english_multi;
+  std::vector<std::uint8_t> frequencies_bin;
 };
 
 /// Writes the blobs: headword i (in byte order) gets EntryId i and record i, records lie back
