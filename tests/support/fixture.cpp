@@ -46,7 +46,8 @@ DataBlobs data_blobs(const FixtureBlobs& blobs) {
           .glosses_bin = blobs.glosses_bin,
           .glosses_fst = blobs.glosses_fst,
           .english_fst = blobs.english_fst,
-          .english_multi = blobs.english_multi};
+          .english_multi = blobs.english_multi,
+          .mor_vfst = {}};
 }
 
 Dictionary fixture_dictionary() { return open_or_die(default_blobs()); }
