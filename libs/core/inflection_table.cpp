@@ -372,6 +372,7 @@ InflectionTable build_inflection_table(const vfst::Transducer& transducer,
   options.possessives = false;
   options.max_derivations = lexeme->derivations + (verb ? 1 : 0);
   options.max_paths = 20'000;
+  options.max_visits = 200'000;  // some 20 times what the largest tables take
   options.root_within_output = 3;
   options.participle_nominative_only = verb;
   if (lexeme->compound) {
