@@ -78,7 +78,8 @@ Loaded load() {
                             .glosses_bin = loaded.glosses_bin,
                             .glosses_fst = loaded.glosses_fst,
                             .english_fst = loaded.english_fst,
-                            .english_multi = loaded.english_multi});
+                            .english_multi = loaded.english_multi,
+                            .mor_vfst = {}});
   if (!dictionary) {
     loaded.problem = "cannot open the data set: " + dictionary.error().message();
     return loaded;

@@ -80,7 +80,8 @@ struct DataSet {
             .glosses_bin = glosses_bin->bytes(),
             .glosses_fst = glosses_fst->bytes(),
             .english_fst = english_fst->bytes(),
-            .english_multi = english_multi->bytes()};
+            .english_multi = english_multi->bytes(),
+            .mor_vfst = {}};  // the synthetic data set has no transducer
   }
 };
 

@@ -183,8 +183,8 @@ What was derived from what
 
 So the glosses shown in the entry pane and the English index are licensed
 under CC BY-SA 3.0, and the index of inflected forms under
-GPL-2.0-or-later, as is the morphology transducer. The "Pohjantuulikko License Agreement" explains what
-this means when you pass the program on.
+GPL-2.0-or-later, as is the morphology transducer. The "Pohjantuulikko
+License Agreement" explains what this means when you pass the program on.
 )";
 
 constexpr std::string_view VERIFY_BODY = R"(Verifying Your Download
