@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/style.h"
-#include "core/layout.h"
+#include "core/rect.h"
 
 namespace pnt {
 

@@ -81,24 +81,109 @@ Step parse_char(Bytes b, bool final) {
   return done(length, Event{key_for_char(value)});
 }
 
-// Up or Down in one of the forms terminals send; Key::Other for any other sequence.
-Event key_sequence(bool csi, Bytes params, std::uint8_t final_byte) {
-  if (!csi && final_byte == 'M' && params.empty()) {
-    return key(Key::Enter);  // the keypad's Enter in application keypad mode
+// A decimal number of one to two digits, as the parameters of a key sequence hold them.
+std::optional<unsigned> small_number(Bytes digits) {
+  if (digits.empty() || digits.size() > 2) {
+    return std::nullopt;
   }
+  unsigned n = 0;
+  for (const std::uint8_t c : digits) {
+    if (c < '0' || c > '9') {
+      return std::nullopt;
+    }
+    n = n * 10 + (c - '0');
+  }
+  return n;
+}
+
+// Sets the modifiers of a key from the parameter n of "1;n" or "5;n~": the modifiers are
+// n - 1, with Shift 1, Alt 2, Ctrl 4 and Meta 8. False for a value outside 2..16.
+bool set_modifiers(KeyEvent& event, Bytes digits) {
+  const std::optional<unsigned> n = small_number(digits);
+  if (!n || *n < 2 || *n > 16) {
+    return false;
+  }
+  const unsigned modifiers = *n - 1;
+  event.shift = (modifiers & 1U) != 0;
+  event.alt = (modifiers & 10U) != 0;
+  event.ctrl = (modifiers & 4U) != 0;
+  return true;
+}
+
+// The keys of "ESC [n~": Home (1, 7), End (4, 8), Page Up (5) and Page Down (6). rxvt ends the
+// same numbers with '^' for Ctrl and '@' for Ctrl+Shift (its '$' for Shift is no final byte,
+// and rxvt keeps Shift with these keys for its own scrolling).
+Event tilde_key(Bytes params, std::uint8_t final_byte) {
+  const auto split = std::find(params.begin(), params.end(), ';');
+  const auto number = small_number(params.first(static_cast<std::size_t>(split - params.begin())));
   KeyEvent event;
-  switch (final_byte) {
-    case 'A':
-    case 'a':
-      event.key = Key::Up;
+  switch (number.value_or(0)) {
+    case 1:
+    case 7:
+      event.key = Key::Home;
       break;
-    case 'B':
-    case 'b':
-      event.key = Key::Down;
+    case 4:
+    case 8:
+      event.key = Key::End;
+      break;
+    case 5:
+      event.key = Key::PageUp;
+      break;
+    case 6:
+      event.key = Key::PageDown;
       break;
     default:
       return key(Key::Other);
   }
+  if (split != params.end()) {
+    const Bytes modifiers = params.subspan(static_cast<std::size_t>(split - params.begin()) + 1);
+    if (final_byte != '~' || !set_modifiers(event, modifiers)) {
+      return key(Key::Other);
+    }
+    return event;
+  }
+  event.shift = final_byte == '@';
+  event.ctrl = final_byte == '^' || final_byte == '@';
+  return event;
+}
+
+// A key named by the final byte of a CSI or SS3 sequence: the arrows, Home and End.
+std::optional<Key> letter_key(std::uint8_t final_byte) {
+  switch (final_byte) {
+    case 'A':
+    case 'a':
+      return Key::Up;
+    case 'B':
+    case 'b':
+      return Key::Down;
+    case 'C':
+    case 'c':
+      return Key::Right;
+    case 'D':
+    case 'd':
+      return Key::Left;
+    case 'H':
+      return Key::Home;
+    case 'F':
+      return Key::End;
+    default:
+      return std::nullopt;
+  }
+}
+
+// A key in one of the forms terminals send; Key::Other for any other sequence.
+Event key_sequence(bool csi, Bytes params, std::uint8_t final_byte) {
+  if (!csi && final_byte == 'M' && params.empty()) {
+    return key(Key::Enter);  // the keypad's Enter in application keypad mode
+  }
+  if (csi && (final_byte == '~' || final_byte == '^' || final_byte == '@')) {
+    return tilde_key(params, final_byte);
+  }
+  const std::optional<Key> named = letter_key(final_byte);
+  if (!named) {
+    return key(Key::Other);
+  }
+  KeyEvent event{.key = *named};
   if (final_byte >= 'a') {
     // rxvt: Shift in CSI form, Ctrl in SS3 form, never with parameters.
     if (!params.empty()) {
@@ -110,24 +195,10 @@ Event key_sequence(bool csi, Bytes params, std::uint8_t final_byte) {
   if (params.empty()) {
     return event;
   }
-  // "1;n": the modifiers are n - 1, with Shift 1, Alt 2, Ctrl 4 and Meta 8.
-  if (params.size() < 3 || params.size() > 4 || params[0] != '1' || params[1] != ';') {
+  if (params.size() < 3 || params[0] != '1' || params[1] != ';' ||
+      !set_modifiers(event, params.subspan(2))) {
     return key(Key::Other);
   }
-  unsigned n = 0;
-  for (const std::uint8_t c : params.subspan(2)) {
-    if (c < '0' || c > '9') {
-      return key(Key::Other);
-    }
-    n = n * 10 + (c - '0');
-  }
-  if (n < 2 || n > 16) {
-    return key(Key::Other);
-  }
-  const unsigned modifiers = n - 1;
-  event.shift = (modifiers & 1U) != 0;
-  event.alt = (modifiers & 10U) != 0;
-  event.ctrl = (modifiers & 4U) != 0;
   return event;
 }
 
@@ -139,8 +210,12 @@ MouseEvent classify(std::uint32_t b, bool released) {
   event.modifiers = static_cast<std::uint8_t>(b & 28);
   const bool motion = (b & 32) != 0;
   if (b >= 128) {
-    // Buttons 8 and up (the side buttons): the program gives them no meaning.
-    event.button = MouseButton::Other;
+    // Buttons 8 to 11 are 128 to 131; 8 and 9 are the side buttons browsers take for back and
+    // forward. Codes with 64 set as well would be buttons 12 and up.
+    const bool side = (b & 64) == 0 && (b & 3) < 2;
+    event.button = !side          ? MouseButton::Other
+                   : (b & 1) == 0 ? MouseButton::Back
+                                  : MouseButton::Forward;
     event.kind = motion ? MouseKind::Drag : released ? MouseKind::Release : MouseKind::Press;
     return event;
   }

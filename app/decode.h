@@ -1,6 +1,7 @@
 // The terminal's raw input bytes as events: UTF-8 characters, control keys, Esc against Alt, the
-// arrow key sequences and both mouse report formats. A pure state machine, apart from the
-// terminal so that it can be tested and fuzzed with scripted bytes and time-outs.
+// sequences of the arrow, Home, End and page keys, and both mouse report formats. A pure state
+// machine, apart from the terminal so that it can be tested and fuzzed with scripted bytes and
+// time-outs.
 #pragma once
 
 #include <array>
@@ -18,12 +19,16 @@ namespace pnt {
 /// caller reports a time-out: Esc followed at once by a key is Alt+key, a lone Esc is Esc.
 ///
 /// Keys: Enter (CR, LF, keypad Enter), Tab, Backspace (DEL, BS), Ctrl+letter (the other control
-/// bytes), Up and Down as `ESC [A`, `ESC OA` and `ESC [1;nA` (n = 2..16, modifiers n - 1: Shift
-/// 1, Alt 2, Ctrl 4, Meta 8), rxvt's `ESC [a` (Shift) and `ESC Oa` (Ctrl), and each of those
-/// after one more Esc (Alt); other CSI and SS3 sequences are swallowed whole as Key::Other.
-/// Mouse: SGR reports `ESC [<b;x;yM` (or `m`, release) and legacy `ESC [M` with three bytes;
-/// a malformed or unfinished report gives no event. An invalid UTF-8 sequence gives one
-/// U+FFFD and never takes the byte after it.
+/// bytes); the arrows as `ESC [A`..`ESC [D`, `ESC OA`..`ESC OD` and `ESC [1;nA` (n = 2..16,
+/// modifiers n - 1: Shift 1, Alt 2, Ctrl 4, Meta 8), rxvt's `ESC [a`..`ESC [d` (Shift) and
+/// `ESC Oa`..`ESC Od` (Ctrl); Home and End as `ESC [H`/`ESC [F`, `ESC OH`/`ESC OF`, `ESC [1~`/
+/// `ESC [4~` and `ESC [7~`/`ESC [8~`; Page Up and Down as `ESC [5~`/`ESC [6~`; the `~` keys
+/// with `;n` modifiers or rxvt's `^` and `@` finals; each of those after one more Esc
+/// (Alt). Other CSI and SS3 sequences are swallowed whole as Key::Other.
+/// Mouse: SGR reports `ESC [<b;x;yM` (or `m`, release) and legacy `ESC [M` with three bytes,
+/// codes 128 and 129 (buttons 8 and 9) as MouseButton::Back and Forward; a malformed or unfinished
+/// report gives no event. An invalid UTF-8 sequence gives one U+FFFD and never takes the byte after
+/// it.
 class InputDecoder {
  public:
   /// The most bytes held at a time; a longer escape sequence is dropped to its final byte.

@@ -10,7 +10,7 @@
 
 #include "app/style.h"
 #include "core/expand.h"
-#include "core/layout.h"
+#include "core/rect.h"
 #include "core/view.h"
 
 namespace pnt {

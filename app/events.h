@@ -7,7 +7,22 @@
 
 namespace pnt {
 
-enum class Key : std::uint8_t { Char, Esc, Backspace, Enter, Tab, Up, Down, Other };
+enum class Key : std::uint8_t {
+  Char,
+  Esc,
+  Backspace,
+  Enter,
+  Tab,
+  Up,
+  Down,
+  Left,
+  Right,
+  Home,
+  End,
+  PageUp,
+  PageDown,
+  Other
+};
 enum class KeyKind : std::uint8_t { Press, Repeat, Release };
 
 struct KeyEvent {
@@ -30,8 +45,9 @@ enum class MouseKind : std::uint8_t {
   WheelLeft,
   WheelRight
 };
-/// Other: the buttons past the first three (the side buttons, report codes 128 and up).
-enum class MouseButton : std::uint8_t { Left, Middle, Right, None, Other };
+/// Back and Forward: the side buttons 8 and 9 (report codes 128 and 129); Other: buttons 10
+/// and up.
+enum class MouseButton : std::uint8_t { Left, Middle, Right, None, Other, Back, Forward };
 
 /// A mouse report; column and row are 0-based terminal cells.
 struct MouseEvent {

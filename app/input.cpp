@@ -1,11 +1,18 @@
 #include "app/input.h"
 
+#include <algorithm>
+
 #include "app/render.h"
 #include "app/widgets.h"
 #include "core/layout.h"
+#include "core/layout_file.h"
 
 namespace pnt {
 namespace {
+
+// A scroll by the whole range of an offset reaches the top or, once the frame lowers it to what
+// the text allows, the bottom.
+constexpr std::int32_t SCROLL_ALL = 65535;
 
 // The item under the point of a list drawn scrolled so that `selected` is visible: a click
 // lands on the item the last frame showed there.
@@ -32,8 +39,15 @@ Outcome apply(View& view, std::optional<Message> message) {
   return Outcome::Redraw;
 }
 
-Outcome dispatch_key(const KeyEvent& key, View& view) {
-  KeyAction action = map_key(key, view.doc != DOC_CLOSED);
+// The lines a page key scrolls: the inner height of the pane it scrolls (the open document, or
+// the entry) less one, so that one line of the last page stays in sight; at least one.
+std::int32_t page_lines(const ScreenMap& map, const View& view) {
+  const Rect pane = view.doc != DOC_CLOSED ? map.frame_area : map.entry_area;
+  return std::max<std::int32_t>(1, static_cast<std::int32_t>(inner_area(pane).height) - 1);
+}
+
+Outcome dispatch_key(const KeyEvent& key, View& view, const ScreenMap& map) {
+  KeyAction action = map_key(key, view.doc != DOC_CLOSED, page_lines(map, view));
   if (action.quit) {
     return Outcome::Quit;
   }
@@ -44,6 +58,12 @@ Outcome dispatch_mouse(const MouseEvent& mouse, View& view, ScreenMap& map) {
   const bool left = mouse.button == MouseButton::Left;
   switch (mouse.kind) {
     case MouseKind::Press:
+      if (mouse.button == MouseButton::Back) {
+        return apply(view, HistoryBack{});
+      }
+      if (mouse.button == MouseButton::Forward) {
+        return apply(view, HistoryForward{});
+      }
       if (!left) {
         return Outcome::Nothing;
       }
@@ -81,7 +101,7 @@ Outcome dispatch_mouse(const MouseEvent& mouse, View& view, ScreenMap& map) {
 
 }  // namespace
 
-KeyAction map_key(const KeyEvent& key, bool overlay_open) {
+KeyAction map_key(const KeyEvent& key, bool overlay_open, std::int32_t page) {
   if (key.kind != KeyKind::Press) {
     return {};
   }
@@ -108,6 +128,18 @@ KeyAction map_key(const KeyEvent& key, bool overlay_open) {
       if (key.ch == U'e') {
         return {false, ToggleEnglish{}};
       }
+      if (key.ch == U'o') {
+        return {false, HistoryBack{}};
+      }
+      if (key.ch == U'n') {
+        return {false, HistoryForward{}};
+      }
+      if (key.ch == U'u') {
+        return {false, ClearQuery{}};
+      }
+      if (key.ch == U'w') {
+        return {false, DeleteWord{}};
+      }
       return {};
     case Key::Esc:
       return quit_or_close();
@@ -121,6 +153,18 @@ KeyAction map_key(const KeyEvent& key, bool overlay_open) {
       return key.ctrl ? KeyAction{false, ScrollEntry{-1}} : KeyAction{false, MoveSelection{-1}};
     case Key::Down:
       return key.ctrl ? KeyAction{false, ScrollEntry{1}} : KeyAction{false, MoveSelection{1}};
+    case Key::Left:
+      return key.alt ? KeyAction{false, HistoryBack{}} : KeyAction{};
+    case Key::Right:
+      return key.alt ? KeyAction{false, HistoryForward{}} : KeyAction{};
+    case Key::PageUp:
+      return {false, ScrollEntry{-page}};
+    case Key::PageDown:
+      return {false, ScrollEntry{page}};
+    case Key::Home:
+      return {false, ScrollEntry{-SCROLL_ALL}};
+    case Key::End:
+      return {false, ScrollEntry{SCROLL_ALL}};
     case Key::Other:
       return {};
   }
@@ -129,7 +173,7 @@ KeyAction map_key(const KeyEvent& key, bool overlay_open) {
 
 Outcome dispatch(const Event& event, View& view, ScreenMap& map) {
   if (const auto* key = std::get_if<KeyEvent>(&event)) {
-    return dispatch_key(*key, view);
+    return dispatch_key(*key, view, map);
   }
   if (const auto* mouse = std::get_if<MouseEvent>(&event)) {
     return dispatch_mouse(*mouse, view, map);

@@ -20,8 +20,9 @@ struct KeyAction {
 };
 
 /// The key table: only presses count; Esc and Ctrl+C close the overlay when it is open and
-/// quit otherwise; every other key gives the same message in both states.
-[[nodiscard]] KeyAction map_key(const KeyEvent& key, bool overlay_open);
+/// quit otherwise; every other key gives the same message in both states. Page Up and Page
+/// Down scroll by `page` lines.
+[[nodiscard]] KeyAction map_key(const KeyEvent& key, bool overlay_open, std::int32_t page = 1);
 
 /// Handles one event: applies at most one message to the view, begins, moves or ends a
 /// separator drag (saving the layout at the end of one), and says what the loop must do.

@@ -1,9 +1,9 @@
 // The program's entry: run the dictionary, or report why it stopped.
 #include <cstdio>
 
-#include "app/embedded_data.h"
 #include "app/run.h"
 #include "base/error.h"
+#include "embedded/blobs.h"
 
 int main() {
   const pnt::Result<void> result = pnt::run(pnt::embedded::blobs());

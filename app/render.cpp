@@ -67,15 +67,18 @@ void draw_result_list(CellBuffer& frame, Rect area, std::span<const std::string>
             focused ? std::optional<std::uint8_t>(ATTR_REVERSED) : std::nullopt);
 }
 
+// A row that leads from a word to a headword: "word  ~> headword".
+Line arrow_row(const std::string& word, const std::string& headword) {
+  return Line(std::vector<Span>{{word, PLAIN}, {"  ~> ", DARK_GRAY}, {headword, CYAN}});
+}
+
 // English mode: each row pairs the English key with its Finnish headword, drawn like an
 // inflections row.
 void draw_english_matches(const View& view, CellBuffer& frame, Rect area) {
   std::vector<Line> rows;
   rows.reserve(view.matches.size());
-  for (std::size_t i = 0; i < view.matches.size(); ++i) {
-    const std::string& key = i < view.english_keys.size() ? view.english_keys[i] : std::string();
-    rows.emplace_back(
-        std::vector<Span>{{key, PLAIN}, {"  ~> ", DARK_GRAY}, {view.matches[i].headword, CYAN}});
+  for (const MatchRow& match : view.matches) {
+    rows.push_back(arrow_row(match.english, match.headword));
   }
   draw_result_list(frame, area, ENGLISH_TITLES, view.focus == Focus::Matches, rows, view.match_sel);
 }
@@ -99,8 +102,7 @@ void draw_inflections(const View& view, CellBuffer& frame, Rect area) {
   std::vector<Line> rows;
   rows.reserve(view.inflections.size());
   for (const InflectionRow& row : view.inflections) {
-    rows.emplace_back(
-        std::vector<Span>{{row.form, PLAIN}, {"  ~> ", DARK_GRAY}, {row.headword, CYAN}});
+    rows.push_back(arrow_row(row.form, row.headword));
   }
   const std::span<const std::string> titles = view.query.empty()
                                                   ? std::span<const std::string>(INFLECTIONS_TITLES)

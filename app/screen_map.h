@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "app/entry_layout.h"
-#include "core/layout.h"
+#include "core/rect.h"
 
 namespace pnt {
 

@@ -5,7 +5,7 @@
 #include "app/cell_buffer.h"
 #include "app/input.h"
 #include "app/render.h"
-#include "core/layout.h"
+#include "core/layout_file.h"
 
 namespace pnt {
 namespace {

@@ -7,7 +7,7 @@
 #include "app/cell_buffer.h"
 #include "app/events.h"
 #include "base/error.h"
-#include "core/layout.h"
+#include "core/rect.h"
 
 namespace pnt {
 

@@ -10,7 +10,7 @@
 
 #include "app/cell_buffer.h"
 #include "app/style.h"
-#include "core/layout.h"
+#include "core/rect.h"
 
 namespace pnt {
 

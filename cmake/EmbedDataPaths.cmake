@@ -1,4 +1,4 @@
-# The header that hands the data files' paths to app/embedded_data.S, kept apart from
+# The header that hands the data files' paths to libs/embedded/blobs.S, kept apart from
 # EmbedData.cmake (which enables the assembler) so that a cmake -P script can test it.
 #
 #   pnt_embedded_paths_header(<out-var> <folder> <name>...)
@@ -7,7 +7,7 @@
 # assembler string literal.
 include_guard(GLOBAL)
 
-# The data files, in the order app/embedded_data.S embeds them.
+# The data files, in the order libs/embedded/blobs.S embeds them.
 set(PNT_DATA_FILES inflections.fst inflections-multi.bin glosses.bin glosses.fst english.fst
     english-multi.bin mor.vfst)
 

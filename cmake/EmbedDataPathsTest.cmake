@@ -1,6 +1,6 @@
 # Checks that data folders with awkward names reach the assembler intact: for each folder name
 # below, writes every data file, generates the paths header as the build does, and assembles
-# app/embedded_data.S over it. Made at test time, so the build's own folders keep plain names.
+# libs/embedded/blobs.S over it. Made at test time, so the build's own folders keep plain names.
 #
 #   cmake -DCOMPILER=<cc> -DSOURCE_DIR=<project> -DWORK=<scratch folder> -P EmbedDataPathsTest.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -24,14 +24,14 @@ foreach(folder "plain" "a space" "a \"quote\"" "\" lead" "semi;colon")
   endforeach()
   pnt_embedded_paths_header(defines "${dir}" ${PNT_DATA_FILES})
   file(WRITE "${case}/embedded_paths.h" "${defines}")
-  execute_process(COMMAND "${COMPILER}" -c -I "${case}" "${SOURCE_DIR}/app/embedded_data.S"
-                          -o "${case}/embedded_data.o"
+  execute_process(COMMAND "${COMPILER}" -c -I "${case}" "${SOURCE_DIR}/libs/embedded/blobs.S"
+                          -o "${case}/blobs.o"
                   RESULT_VARIABLE status ERROR_VARIABLE err)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "folder [${folder}]: the assembler failed (${status}):\n${defines}\n${err}")
   endif()
   # The blobs are the files' bytes back to back: their names, in order.
-  file(READ "${case}/embedded_data.o" object HEX)
+  file(READ "${case}/blobs.o" object HEX)
   string(CONCAT all ${PNT_DATA_FILES})
   string(HEX "${all}" blobs)
   string(TOLOWER "${blobs}" blobs)

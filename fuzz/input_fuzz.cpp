@@ -17,7 +17,9 @@ bool valid_key(const pnt::KeyEvent& key) {
     return false;
   }
   if (key.key != pnt::Key::Char) {
-    return key.ch == 0 && (!key.shift || key.key == pnt::Key::Up || key.key == pnt::Key::Down);
+    // Only the keys of escape sequences (the arrows to Page Down) carry Shift.
+    const bool sequence_key = key.key >= pnt::Key::Up && key.key <= pnt::Key::PageDown;
+    return key.ch == 0 && (!key.shift || sequence_key);
   }
   const char32_t c = key.ch;
   if (key.shift || c >= 0x110000 || (c >= 0xD800 && c <= 0xDFFF)) {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "core/layout.h"
+#include "core/layout_toml.h"
 
 // NOLINTNEXTLINE(readability-identifier-naming): the name libFuzzer calls
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/layout.h"
+#include "core/layout_toml.h"
 #include "fstmap/builder.h"
 #include "fuzz/format_seeds.h"
 
@@ -147,6 +147,9 @@ int write_input_seeds(const std::string& dir) {
        {false, "\x1b"},
        {true, "\xed\xa0\x80\xf4\x90\xe0\x80"}},
       {{false, "\x1b[<0;1"}, {true, "\x1b\x1b"}, {true, "\x1b[1;"}, {true, "\x1b["}},
+      {{false, "\x1b[1;3D\x1b\x1b[C\x1b[1;9D\x1b[d\x1bOc\x0f\x0e\x15\x17"},
+       {false, "\x1b[H\x1bOF\x1b[1~\x1b[8~\x1b[5~\x1b[6;5~\x1b[5^\x1b[8@"},
+       {true, "\x1b[<129;2;3M\x1b[M\xa1\x22\x23"}},
   };
   for (std::size_t i = 0; i < seeds.size(); ++i) {
     Bytes8 bytes;

@@ -3,12 +3,20 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "core/dictionary.h"
+#include "core/view.h"
 
 namespace pnt::bench {
 
@@ -50,6 +58,49 @@ inline std::optional<std::filesystem::path> data_dir(std::string& problem) {
     return std::nullopt;
   }
   return dir;
+}
+
+inline std::vector<std::uint8_t> read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+/// The data set's bytes and a view over them; the bytes outlive the view.
+struct LoadedView {
+  std::vector<std::uint8_t> inflections_fst, inflections_multi, glosses_bin, glosses_fst,
+      english_fst, english_multi;
+  std::unique_ptr<View> view;
+  std::string problem;  ///< why there is no view
+};
+
+/// Reads the data set of data_dir() and opens a view over it, once per program.
+inline LoadedView& loaded_view() {
+  static LoadedView loaded = [] {
+    LoadedView out;
+    const std::optional<std::filesystem::path> dir = data_dir(out.problem);
+    if (!dir) {
+      return out;
+    }
+    out.inflections_fst = read_file(*dir / "inflections.fst");
+    out.inflections_multi = read_file(*dir / "inflections-multi.bin");
+    out.glosses_bin = read_file(*dir / "glosses.bin");
+    out.glosses_fst = read_file(*dir / "glosses.fst");
+    out.english_fst = read_file(*dir / "english.fst");
+    out.english_multi = read_file(*dir / "english-multi.bin");
+    Result<Dictionary> dictionary = open_dictionary({.inflections_fst = out.inflections_fst,
+                                                     .inflections_multi = out.inflections_multi,
+                                                     .glosses_bin = out.glosses_bin,
+                                                     .glosses_fst = out.glosses_fst,
+                                                     .english_fst = out.english_fst,
+                                                     .english_multi = out.english_multi});
+    if (!dictionary) {
+      out.problem = "cannot open the data set: " + dictionary.error().message();
+      return out;
+    }
+    out.view = std::make_unique<View>(std::move(*dictionary), LayoutConfig{});
+    return out;
+  }();
+  return loaded;
 }
 
 }  // namespace pnt::bench

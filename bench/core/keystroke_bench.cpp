@@ -9,9 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <span>
@@ -29,9 +26,7 @@
 
 namespace {
 
-using pnt::bench::data_dir;
-
-namespace fs = std::filesystem;
+using Loaded = pnt::bench::LoadedView;
 using Clock = std::chrono::steady_clock;
 
 // Everyday words and a few long compounds and inflected forms, as a user types them.
@@ -46,52 +41,6 @@ constexpr std::string_view WORDS[] = {
     "juoksin",   "olemme",        "parempi",    "taloissamme", "kirjastossa", "huomenna",
     "syksyllä",  "pöytä",         "tuoli",      "ikkuna",      "ovi",         "katu",
 };
-
-std::vector<std::uint8_t> read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The data set's bytes and the view over them; the bytes outlive the view.
-struct Loaded {
-  std::vector<std::uint8_t> inflections_fst, inflections_multi, glosses_bin, glosses_fst,
-      english_fst, english_multi;
-  std::unique_ptr<pnt::View> view;
-  std::string problem;
-};
-
-Loaded load() {
-  Loaded loaded;
-  const std::optional<fs::path> dir = data_dir(loaded.problem);
-  if (!dir) {
-    return loaded;
-  }
-  loaded.inflections_fst = read_file(*dir / "inflections.fst");
-  loaded.inflections_multi = read_file(*dir / "inflections-multi.bin");
-  loaded.glosses_bin = read_file(*dir / "glosses.bin");
-  loaded.glosses_fst = read_file(*dir / "glosses.fst");
-  loaded.english_fst = read_file(*dir / "english.fst");
-  loaded.english_multi = read_file(*dir / "english-multi.bin");
-  pnt::Result<pnt::Dictionary> dictionary =
-      pnt::open_dictionary({.inflections_fst = loaded.inflections_fst,
-                            .inflections_multi = loaded.inflections_multi,
-                            .glosses_bin = loaded.glosses_bin,
-                            .glosses_fst = loaded.glosses_fst,
-                            .english_fst = loaded.english_fst,
-                            .english_multi = loaded.english_multi,
-                            .mor_vfst = {}});
-  if (!dictionary) {
-    loaded.problem = "cannot open the data set: " + dictionary.error().message();
-    return loaded;
-  }
-  loaded.view = std::make_unique<pnt::View>(std::move(*dictionary), pnt::LayoutConfig{});
-  return loaded;
-}
-
-Loaded& data_set() {
-  static Loaded loaded = load();
-  return loaded;
-}
 
 // The characters of every word, in typing order, with a flag where a new word starts.
 struct Keystroke {
@@ -122,7 +71,7 @@ constexpr std::string_view ENGLISH_WORDS[] = {
 // One iteration is one InsertChar; the query is emptied (untimed) before each new word. In
 // English mode (the benchmark's argument 1) the English index is searched instead.
 void BM_InsertChar(benchmark::State& state) {
-  Loaded& loaded = data_set();
+  Loaded& loaded = pnt::bench::loaded_view();
   if (!loaded.view) {
     state.SkipWithError(loaded.problem.c_str());
     return;
@@ -172,7 +121,7 @@ std::vector<std::string> prefixes() {
 
 template <class Step>
 void bench_step(benchmark::State& state, Step step) {
-  Loaded& loaded = data_set();
+  Loaded& loaded = pnt::bench::loaded_view();
   if (!loaded.view) {
     state.SkipWithError(loaded.problem.c_str());
     return;
@@ -196,7 +145,7 @@ void BM_SearchInflections(benchmark::State& state) {
 // Expansion and links of the entry of the first headword that begins with each prefix: the
 // work of a keystroke that changes the shown entry.
 void BM_ExpandAndLink(benchmark::State& state) {
-  Loaded& loaded = data_set();
+  Loaded& loaded = pnt::bench::loaded_view();
   if (!loaded.view) {
     state.SkipWithError(loaded.problem.c_str());
     return;
@@ -236,7 +185,7 @@ void BM_ExpandAndLink(benchmark::State& state) {
 // gives the full three expansions with their children. The synthetic glosses rarely name
 // headwords, so this bounds what a dense entry of the real lexicon costs to show.
 void BM_ExpandDenseEntry(benchmark::State& state) {
-  Loaded& loaded = data_set();
+  Loaded& loaded = pnt::bench::loaded_view();
   if (!loaded.view) {
     state.SkipWithError(loaded.problem.c_str());
     return;

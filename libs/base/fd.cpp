@@ -21,4 +21,16 @@ bool write_all(int fd, std::string_view bytes) {
   return true;
 }
 
+Fd::~Fd() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+  }
+}
+
+bool Fd::close_checked() {
+  const int fd = fd_;
+  fd_ = -1;
+  return fd >= 0 && ::close(fd) == 0;
+}
+
 }  // namespace pnt

@@ -4,12 +4,6 @@
 #include <cstring>
 
 namespace pnt {
-namespace {
-
-bool is_continuation(std::uint8_t b) { return (b & 0xC0) == 0x80; }
-
-}  // namespace
-
 Utf8ByteRange utf8_second_byte_range(std::uint8_t lead) {
   switch (lead) {
     case 0xE0:
@@ -81,7 +75,7 @@ std::optional<Utf8Fault> find_utf8_fault(Bytes bytes) {
         return Utf8Fault{i, std::nullopt};
       }
       const std::uint8_t b = bytes[i + k];
-      bool ok = is_continuation(b);
+      bool ok = is_utf8_continuation(b);
       if (k == 1) {
         const Utf8ByteRange r = utf8_second_byte_range(lead);
         ok = b >= r.lo && b <= r.hi;
@@ -124,7 +118,7 @@ char32_t decode_utf8(std::string_view text, std::size_t& pos) {
   char32_t c = b0 & (0xFF >> (len + 1));
   for (std::size_t k = 1; k < len; ++k) {
     const auto b = static_cast<std::uint8_t>(text[pos + k]);
-    if (!is_continuation(b)) {
+    if (!is_utf8_continuation(b)) {
       ++pos;
       return U'\uFFFD';
     }
@@ -158,7 +152,7 @@ void append_utf8(std::string& out, char32_t c) {
 std::size_t char_count(std::string_view text) {
   std::size_t count = 0;
   for (const char ch : text) {
-    count += is_continuation(static_cast<std::uint8_t>(ch)) ? 0 : 1;
+    count += is_utf8_continuation(ch) ? 0 : 1;
   }
   return count;
 }
@@ -167,7 +161,7 @@ std::size_t prefix_bytes(std::string_view text, std::size_t chars) {
   std::size_t pos = 0;
   while (chars > 0 && pos < text.size()) {
     ++pos;
-    while (pos < text.size() && is_continuation(static_cast<std::uint8_t>(text[pos]))) {
+    while (pos < text.size() && is_utf8_continuation(text[pos])) {
       ++pos;
     }
     --chars;
@@ -179,7 +173,7 @@ std::size_t last_char_bytes(std::string_view text) {
   std::size_t len = 0;
   while (len < text.size() && len < 4) {
     ++len;
-    if (!is_continuation(static_cast<std::uint8_t>(text[text.size() - len]))) {
+    if (!is_utf8_continuation(text[text.size() - len])) {
       break;
     }
   }

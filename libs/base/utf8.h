@@ -19,6 +19,14 @@ struct Utf8Fault {
       error_len;  ///< 1 to 3: the invalid sequence; nothing: input ends inside one
 };
 
+/// True for the bytes 0x80 to 0xBF, which continue a UTF-8 sequence and never start one.
+[[nodiscard]] constexpr bool is_utf8_continuation(std::uint8_t byte) {
+  return (byte & 0xC0U) == 0x80U;
+}
+[[nodiscard]] constexpr bool is_utf8_continuation(char byte) {
+  return is_utf8_continuation(static_cast<std::uint8_t>(byte));
+}
+
 /// Byte length (1 to 4) of the UTF-8 sequence that `lead` starts; 0 for a byte that never
 /// starts one (a continuation byte, or the lead of an overlong form or a value past U+10FFFF).
 [[nodiscard]] std::size_t utf8_sequence_length(std::uint8_t lead);

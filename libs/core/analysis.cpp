@@ -57,8 +57,6 @@ bool is_clitic(std::string_view text) {
   return std::find(std::begin(CLITICS), std::end(CLITICS), text) != std::end(CLITICS);
 }
 
-bool is_continuation(char byte) { return (static_cast<unsigned char>(byte) & 0xC0U) == 0x80U; }
-
 // A single word: no space, no control character, valid UTF-8.
 bool is_word(std::string_view query) {
   const bool plain = std::none_of(query.begin(), query.end(), [](char ch) {
@@ -85,7 +83,7 @@ std::optional<std::string> text_to_read(std::string_view query) {
     return std::nullopt;
   }
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (is_continuation(text[i]) != is_continuation(query[i])) {
+    if (is_utf8_continuation(text[i]) != is_utf8_continuation(query[i])) {
       return std::nullopt;
     }
   }
@@ -136,7 +134,7 @@ class Reader {
     std::size_t first_count = 0;
     std::size_t last_count = 0;
     for (std::size_t i = 1; i < end; ++i) {
-      if (is_continuation(text_[i])) {
+      if (is_utf8_continuation(text_[i])) {
         continue;
       }
       if (earlier(0, i) != Lead::None) {

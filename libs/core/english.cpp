@@ -1,20 +1,16 @@
 #include "core/english.h"
 
-#include "base/utf8.h"
+#include "core/prefix.h"
 
 namespace pnt {
 
 Result<EnglishIndex> EnglishIndex::open(Bytes english_fst, Bytes english_multi) {
-  Result<fst::Map> index = fst::Map::open(english_fst);
-  if (!index) {
-    return fail("invalid english.fst: " + index.error().message());
+  Result<TargetIndex> opened =
+      open_target_index(english_fst, "english.fst", english_multi, "english-multi.bin");
+  if (!opened) {
+    return fail(std::move(opened.error()));
   }
-  Result<MultiTable> multi = parse_multi(english_multi);
-  if (!multi) {
-    return fail(std::move(multi.error()).context("parsing english-multi.bin"));
-  }
-  multi->offsets.shrink_to_fit();
-  return EnglishIndex(*index, std::move(*multi));
+  return EnglishIndex(opened->index, std::move(opened->multi));
 }
 
 std::vector<std::string_view> EnglishIndex::headwords(std::string_view key,
@@ -36,19 +32,14 @@ std::vector<std::pair<std::string, std::vector<std::string_view>>> EnglishIndex:
     return keys;
   }
   std::size_t found = 0;
-  fst::Stream stream = index_->prefix(prefix);
-  while (found < limit && stream.next()) {
-    const std::string_view key = stream.key_text();
-    if (!is_utf8(key)) {
-      continue;
+  for_each_utf8_key(index_->prefix(prefix), [&](std::string_view key, std::uint64_t value) {
+    auto words = morphology.resolve(static_cast<std::uint32_t>(value), multi_);
+    if (words && !words->empty()) {
+      found += words->size();
+      keys.emplace_back(std::string(key), std::move(*words));
     }
-    auto words = morphology.resolve(static_cast<std::uint32_t>(stream.value()), multi_);
-    if (!words || words->empty()) {
-      continue;
-    }
-    found += words->size();
-    keys.emplace_back(std::string(key), std::move(*words));
-  }
+    return found < limit;
+  });
   return keys;
 }
 

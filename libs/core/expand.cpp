@@ -4,6 +4,7 @@
 #include <iterator>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -139,6 +140,37 @@ std::size_t meaning_count(const Entry& entry) {
   return n;
 }
 
+// One result of `of_meaning` for each meaning of the entry, in order.
+template <class OfMeaning>
+auto per_meaning(const Entry& entry, OfMeaning&& of_meaning) {
+  std::vector<std::invoke_result_t<OfMeaning&, const std::string&>> out;
+  out.reserve(meaning_count(entry));
+  for (const PosGroup& group : entry.groups) {
+    for (const std::string& meaning : group.meanings) {
+      out.push_back(of_meaning(meaning));
+    }
+  }
+  return out;
+}
+
+// The scan of a meaning's words from the left: at each word its phrases, from the longest to
+// the shortest, are offered to `take` (start word, word count); the first one taken is stepped
+// over whole. Ends at the last word or once `done()` holds.
+template <class Done, class Take>
+void scan_phrases(std::size_t words, Done&& done, Take&& take) {
+  std::size_t e = 0;
+  while (e < words && !done()) {
+    std::size_t advance = 1;
+    for (std::size_t k = std::min(MAX_PHRASE_WORDS, words - e); k >= 1; --k) {
+      if (take(e, k)) {
+        advance = k;
+        break;
+      }
+    }
+    e += advance;
+  }
+}
+
 }  // namespace
 
 std::string make_phrase(std::span<const std::string_view> tokens) {
@@ -168,63 +200,50 @@ std::vector<Expansion> expand_text(std::string_view text, int depth, VisitedSet&
                                    const ExpandContext& context) {
   const LoweredTokens tokens(split_spans(text));
   std::vector<Expansion> result;
-  std::size_t e = 0;
-  while (e < tokens.size() && result.size() < MAX_EXPANSIONS) {
-    std::size_t advance = 1;
-    for (std::size_t k = std::min(MAX_PHRASE_WORDS, tokens.size() - e); k >= 1; --k) {
-      std::string phrase = tokens.phrase(e, k);
-      if (char_count(phrase) < MIN_PHRASE_CHARS) {
-        continue;
-      }
-      if (visited.contains(phrase)) {
-        // An expanded phrase hides every shorter phrase at the same position.
-        advance = k;
-        break;
-      }
-      std::vector<Candidate> candidates = collect_until(context, phrase, enough_to_expand);
-      if (std::none_of(candidates.begin(), candidates.end(), has_groups)) {
-        continue;
-      }
-      const std::size_t considered = std::min(MAX_CANDIDATES, candidates.size());
-      for (std::size_t i = 0; i < considered; ++i) {
-        Candidate& candidate = candidates[i];
-        if (!has_groups(candidate) || result.size() >= MAX_EXPANSIONS) {
-          continue;
-        }
-        const std::string& label = candidate.base ? *candidate.base : phrase;
-        if (visited.contains(label)) {
-          continue;
-        }
-        visited.insert(phrase);
-        visited.insert(label);
-        // Children before the expansion itself and before the next candidate: the walk is
-        // depth-first, so what a child expands is not expanded again by a later sibling.
-        std::vector<std::vector<Expansion>> children;
-        if (depth < MAX_DEPTH) {
-          children = expand_groups(candidate.entry, depth + 1, visited, context);
-        }
-        result.push_back(Expansion{phrase, std::move(candidate.base), std::move(candidate.entry),
-                                   std::move(children)});
-      }
-      advance = k;
-      break;
+  const auto full = [&] { return result.size() >= MAX_EXPANSIONS; };
+  scan_phrases(tokens.size(), full, [&](std::size_t e, std::size_t k) {
+    std::string phrase = tokens.phrase(e, k);
+    if (char_count(phrase) < MIN_PHRASE_CHARS) {
+      return false;
     }
-    e += advance;
-  }
+    if (visited.contains(phrase)) {
+      return true;  // an expanded phrase hides every shorter phrase at the same position
+    }
+    std::vector<Candidate> candidates = collect_until(context, phrase, enough_to_expand);
+    if (std::none_of(candidates.begin(), candidates.end(), has_groups)) {
+      return false;
+    }
+    const std::size_t considered = std::min(MAX_CANDIDATES, candidates.size());
+    for (std::size_t i = 0; i < considered; ++i) {
+      Candidate& candidate = candidates[i];
+      if (!has_groups(candidate) || full()) {
+        continue;
+      }
+      const std::string& label = candidate.base ? *candidate.base : phrase;
+      if (visited.contains(label)) {
+        continue;
+      }
+      visited.insert(phrase);
+      visited.insert(label);
+      // Children before the expansion itself and before the next candidate: the walk is
+      // depth-first, so what a child expands is not expanded again by a later sibling.
+      std::vector<std::vector<Expansion>> children;
+      if (depth < MAX_DEPTH) {
+        children = expand_groups(candidate.entry, depth + 1, visited, context);
+      }
+      result.push_back(Expansion{phrase, std::move(candidate.base), std::move(candidate.entry),
+                                 std::move(children)});
+    }
+    return true;
+  });
   return result;
 }
 
 std::vector<std::vector<Expansion>> expand_entry(std::string_view key, const Entry& entry,
                                                  const ExpandContext& context) {
   VisitedSet visited{std::string(key)};
-  std::vector<std::vector<Expansion>> out;
-  out.reserve(meaning_count(entry));
-  for (const PosGroup& group : entry.groups) {
-    for (const std::string& meaning : group.meanings) {
-      out.push_back(expand_text(meaning, 1, visited, context));
-    }
-  }
-  return out;
+  return per_meaning(
+      entry, [&](const std::string& meaning) { return expand_text(meaning, 1, visited, context); });
 }
 
 std::vector<Link> find_links(std::string_view text, const VisitedSet& visited,
@@ -232,48 +251,37 @@ std::vector<Link> find_links(std::string_view text, const VisitedSet& visited,
   const std::vector<Token> tokens = split_spans(text);
   const LoweredTokens lowered(tokens);
   std::vector<Link> result;
-  std::size_t e = 0;
-  while (e < tokens.size()) {
-    std::size_t advance = 1;
-    for (std::size_t k = std::min(MAX_PHRASE_WORDS, tokens.size() - e); k >= 1; --k) {
-      std::string phrase = lowered.phrase(e, k);
-      if (char_count(phrase) < MIN_PHRASE_CHARS || visited.contains(phrase)) {
-        continue;
-      }
-      std::vector<Candidate> candidates = collect_until(context, phrase, enough_to_link);
-      const auto found = std::find_if(candidates.begin(), candidates.end(), has_groups);
-      if (found == candidates.end()) {
-        continue;
-      }
-      const Token& first = tokens[e];
-      const Token& last = tokens[e + k - 1];
-      const std::size_t start = first.start + leading_trim(first.text);
-      const std::size_t end = last.end - trailing_trim(last.text);
-      if (end <= start) {
-        continue;
-      }
-      std::string target = found->base ? std::move(*found->base) : std::move(phrase);
-      result.push_back(Link{std::move(target), static_cast<std::uint32_t>(start),
-                            static_cast<std::uint32_t>(end)});
-      advance = k;
-      break;
+  const auto never = [] { return false; };
+  scan_phrases(tokens.size(), never, [&](std::size_t e, std::size_t k) {
+    std::string phrase = lowered.phrase(e, k);
+    if (char_count(phrase) < MIN_PHRASE_CHARS || visited.contains(phrase)) {
+      return false;
     }
-    e += advance;
-  }
+    std::vector<Candidate> candidates = collect_until(context, phrase, enough_to_link);
+    const auto found = std::find_if(candidates.begin(), candidates.end(), has_groups);
+    if (found == candidates.end()) {
+      return false;
+    }
+    const Token& first = tokens[e];
+    const Token& last = tokens[e + k - 1];
+    const std::size_t start = first.start + leading_trim(first.text);
+    const std::size_t end = last.end - trailing_trim(last.text);
+    if (end <= start) {
+      return false;
+    }
+    std::string target = found->base ? std::move(*found->base) : std::move(phrase);
+    result.push_back(Link{std::move(target), static_cast<std::uint32_t>(start),
+                          static_cast<std::uint32_t>(end)});
+    return true;
+  });
   return result;
 }
 
 std::vector<std::vector<Link>> link_entry(std::string_view key, const Entry& entry,
                                           const ExpandContext& context) {
   const VisitedSet visited{std::string(key)};
-  std::vector<std::vector<Link>> out;
-  out.reserve(meaning_count(entry));
-  for (const PosGroup& group : entry.groups) {
-    for (const std::string& meaning : group.meanings) {
-      out.push_back(find_links(meaning, visited, context));
-    }
-  }
-  return out;
+  return per_meaning(
+      entry, [&](const std::string& meaning) { return find_links(meaning, visited, context); });
 }
 
 }  // namespace pnt

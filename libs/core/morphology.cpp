@@ -10,19 +10,28 @@
 
 namespace pnt {
 
-Result<Morphology> Morphology::open(Bytes inflections_fst, Bytes inflections_multi,
-                                    const Lexicon& lexicon) {
-  Result<fst::Map> index = fst::Map::open(inflections_fst);
+Result<TargetIndex> open_target_index(Bytes fst_bytes, std::string_view fst_name, Bytes multi_bytes,
+                                      std::string_view multi_name) {
+  Result<fst::Map> index = fst::Map::open(fst_bytes);
   if (!index) {
-    return fail("invalid inflections.fst: " + index.error().message());
+    return fail("invalid " + std::string(fst_name) + ": " + index.error().message());
   }
-  Result<MultiTable> multi = parse_multi(inflections_multi);
+  Result<MultiTable> multi = parse_multi(multi_bytes);
   if (!multi) {
-    return fail(std::move(multi.error()).context("parsing inflections-multi.bin"));
+    return fail(std::move(multi.error()).context("parsing " + std::string(multi_name)));
   }
   multi->offsets.shrink_to_fit();
+  return TargetIndex{*index, std::move(*multi)};
+}
 
-  Morphology morphology(*index, std::move(*multi));
+Result<Morphology> Morphology::open(Bytes inflections_fst, Bytes inflections_multi,
+                                    const Lexicon& lexicon) {
+  Result<TargetIndex> opened = open_target_index(inflections_fst, "inflections.fst",
+                                                 inflections_multi, "inflections-multi.bin");
+  if (!opened) {
+    return fail(std::move(opened.error()));
+  }
+  Morphology morphology(opened->index, std::move(opened->multi));
   // The footer's key count comes from the data, and a damaged one must not reserve gigabytes:
   // the reservation is capped by the map's size (a rough bound, as shared suffixes let a map
   // hold more keys than bytes), and the tables still grow if they have to.
@@ -64,7 +73,7 @@ Result<Morphology> Morphology::open(Bytes inflections_fst, Bytes inflections_mul
       return fail("headword table too large");
     }
     if (!key.empty()) {
-      split_character |= (key[0] & 0xC0U) == 0x80U;
+      split_character |= is_utf8_continuation(key[0]);
       const char* text = reinterpret_cast<const char*>(key.data());
       arena.insert(arena.end(), text, text + key.size());
     }

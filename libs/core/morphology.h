@@ -13,6 +13,18 @@
 
 namespace pnt {
 
+/// An index whose values are targets into the headword table, with its own multi table: the
+/// inflection index and the English index.
+struct TargetIndex {
+  fst::Map index;
+  MultiTable multi;
+};
+
+/// Opens the map `fst_bytes` ("invalid {fst_name}: FST error") and parses `multi_bytes`
+/// (context "parsing {multi_name}").
+[[nodiscard]] Result<TargetIndex> open_target_index(Bytes fst_bytes, std::string_view fst_name,
+                                                    Bytes multi_bytes, std::string_view multi_name);
+
 /// The inflection index, its multi table and the table of all headwords by EntryId.
 /// Headword strings live in one arena; results are views into it, valid while the
 /// Morphology lives (moving it keeps them valid).

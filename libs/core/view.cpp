@@ -2,12 +2,9 @@
 
 #include <algorithm>
 #include <limits>
-#include <tuple>
 #include <utility>
 
 #include "base/utf8.h"
-#include "core/analysis.h"
-#include "core/text.h"
 
 namespace pnt {
 namespace {
@@ -68,47 +65,75 @@ void move_selection(View& view, std::int32_t delta) {
   view.refresh_entry();
 }
 
-void leave_english(View& view) {
-  view.english_mode = false;
-  view.english_keys.clear();
+void leave_english(View& view) { view.english_mode = false; }
+
+bool is_query_edit(const Message& message) {
+  return std::holds_alternative<InsertChar>(message) ||
+         std::holds_alternative<Backspace>(message) ||
+         std::holds_alternative<ClearQuery>(message) || std::holds_alternative<DeleteWord>(message);
 }
 
-// English mode: a row for each Finnish headword of each English key that begins with the
-// query (or, when that finds nothing, with the lower-cased query). There are no inflection
-// rows and no fallback to the query's lemmas.
-void run_english_search(View& view) {
-  view.matches.clear();
-  view.english_keys.clear();
-  auto keys = view.english.search(view.query, view.morphology, MAX_RESULTS);
-  if (keys.empty()) {
-    if (std::string lower = to_lower(view.query); lower != view.query) {
-      keys = view.english.search(lower, view.morphology, MAX_RESULTS);
-    }
+Place current_place(const View& view) {
+  return {view.english_mode, view.query,    view.focus,
+          view.match_sel,    view.infl_sel, view.entry_scroll};
+}
+
+// A place with an empty query shows nothing to come back to.
+void record_place(View& view) {
+  if (!view.query.empty()) {
+    view.history.record(current_place(view));
   }
-  for (const auto& [key, headwords] : keys) {
-    for (const std::string_view headword : headwords) {
-      if (view.matches.size() < MAX_RESULTS) {
-        view.matches.push_back(MatchRow{std::string(headword)});
-        view.english_keys.push_back(key);
-      }
-    }
+}
+
+// Searches the place's query again and puts focus, selections and scroll back; the entry is
+// looked up a second time only when the place's selection is not the search's first row.
+void go_to(View& view, Place place) {
+  if (place.english_mode) {
+    view.english_mode = true;
+  } else {
+    leave_english(view);
   }
+  view.query = std::move(place.query);
+  view.run_search();
+  const Focus focus = view.inflections.empty() ? Focus::Matches : place.focus;
+  if (view.focus != focus || view.match_sel != place.match_sel || view.infl_sel != place.infl_sel) {
+    view.focus = focus;
+    view.match_sel = place.match_sel;
+    view.infl_sel = place.infl_sel;
+    view.refresh_entry();
+  }
+  view.entry_scroll = place.entry_scroll;
+}
+
+// Where readline's unix-word-rubout cuts: the blanks before the end, then the word before them.
+std::size_t word_rubout_start(std::string_view text) {
+  const std::size_t word_end = text.find_last_not_of(" \t");
+  if (word_end == std::string_view::npos) {
+    return 0;
+  }
+  const std::size_t blank = text.find_last_of(" \t", word_end);
+  return blank == std::string_view::npos ? 0 : blank + 1;
+}
+
+// Puts a search's rows on the lists with the first row of each selected; `no_results` says
+// that a query was typed and no step found a row.
+void show_rows(View& view, SearchResult result) {
+  view.matches = std::move(result.matches);
+  view.inflections = std::move(result.inflections);
+  view.step = result.step;
+  view.focus = result.focus;
   view.match_sel = 0;
-  view.inflections.clear();
-  view.focus = Focus::Matches;
   view.infl_sel = 0;
-  view.kept_word.reset();
-  view.kept_entry.reset();
-  view.kept_expansions.clear();
-  view.no_results = view.matches.empty() && !view.query.empty();
-  view.refresh_entry();
+  view.no_results = result.step == SearchStep::None && !view.query.empty();
 }
 
 void enter(View& view) {
   if (view.fullscreen) {
-    view.fullscreen = false;
-    view.entry_scroll = 0;
+    leave_fullscreen(view);
     return;
+  }
+  if (view.focus == Focus::Matches || view.infl_sel < view.inflections.size()) {
+    record_place(view);
   }
   if (view.english_mode && view.focus == Focus::Matches && view.match_sel < view.matches.size()) {
     // An English row leads to its Finnish headword, searched in Finnish mode.
@@ -131,92 +156,14 @@ void enter(View& view) {
     view.kept_entry = std::move(view.entry);
     view.kept_expansions = std::move(view.expansions);
   }
+  // The kept entry stays on display over empty lists until the next search.
   view.query.clear();
-  view.matches.clear();
-  view.english_keys.clear();
+  show_rows(view, SearchResult{});
   view.clear_entry();
-  view.no_results = false;
   view.entry_scroll = 0;
-  view.match_sel = 0;
-  view.inflections.clear();
-  view.focus = Focus::Matches;
-  view.infl_sel = 0;
-}
-
-// The rows of a word that no search finds: one per headword of each word part, best analysis
-// first, each (part, headword) once; the form shows the part boundaries.
-std::vector<InflectionRow> analysis_rows(const Lexicon& lexicon, const Morphology& morphology,
-                                         std::string_view query) {
-  std::vector<InflectionRow> rows;
-  const std::vector<Analysis> analyses = analyse_word(lexicon, morphology, query);
-  std::vector<std::tuple<std::uint32_t, std::uint32_t, std::string_view>> shown;
-  for (const Analysis& analysis : analyses) {
-    const std::string form = marked_form(query, analysis);
-    for (const AnalysisPart& part : analysis.parts) {
-      for (const std::string& headword : part.headwords) {
-        if (rows.size() >= MAX_RESULTS) {
-          return rows;
-        }
-        const auto key = std::make_tuple(part.start, part.end, std::string_view(headword));
-        if (headword == form || std::find(shown.begin(), shown.end(), key) != shown.end()) {
-          continue;
-        }
-        shown.push_back(key);
-        rows.push_back(InflectionRow{form, headword});
-      }
-    }
-  }
-  return rows;
 }
 
 }  // namespace
-
-std::vector<MatchRow> search_matches(const Lexicon& lexicon, std::string_view query,
-                                     std::size_t limit) {
-  std::vector<MatchRow> rows;
-  if (query.empty() || limit == 0) {
-    return rows;
-  }
-  rows.reserve(limit);
-  fst::Stream stream = lexicon.prefix_stream(query);
-  while (stream.next()) {
-    const std::string_view key = stream.key_text();
-    if (!is_utf8(key)) {
-      continue;
-    }
-    rows.push_back(MatchRow{std::string(key)});
-    if (rows.size() >= limit) {
-      break;
-    }
-  }
-  return rows;
-}
-
-std::vector<std::pair<std::string, std::vector<std::string_view>>> search_inflections(
-    const Morphology& morphology, std::string_view query, std::size_t limit) {
-  std::vector<std::pair<std::string, std::vector<std::string_view>>> forms;
-  if (query.empty() || limit == 0) {
-    return forms;
-  }
-  forms.reserve(limit);
-  fst::Stream stream = morphology.prefix_stream(query);
-  while (stream.next()) {
-    const std::string_view key = stream.key_text();
-    if (!is_utf8(key)) {
-      continue;
-    }
-    // A form whose target does not resolve is left out of the list, not reported.
-    auto headwords = morphology.resolve(static_cast<std::uint32_t>(stream.value()));
-    if (!headwords || headwords->empty()) {
-      continue;
-    }
-    forms.emplace_back(std::string(key), std::move(*headwords));
-    if (forms.size() >= limit) {
-      break;
-    }
-  }
-  return forms;
-}
 
 std::uint8_t next_document(std::uint8_t doc) {
   if (doc >= DOC_COUNT) {
@@ -250,9 +197,15 @@ View::View(Dictionary dictionary, LayoutConfig layout_in)
 void View::update(Message message) {
   ++revision;  // unsigned, so it wraps
   if (doc != DOC_CLOSED) {
+    last_was_edit = false;
     update_overlay(*this, message);
     return;
   }
+  const bool edit = is_query_edit(message);
+  if (edit && !last_was_edit) {
+    record_place(*this);
+  }
+  last_was_edit = edit;
   std::visit(
       Overloaded{
           [&](const InsertChar& m) {
@@ -285,6 +238,7 @@ void View::update(Message message) {
             refresh_entry();
           },
           [&](SetQuery& m) {
+            record_place(*this);
             leave_english(*this);  // a link names a Finnish headword
             query = std::move(m.query);
             run_search();
@@ -303,50 +257,36 @@ void View::update(Message message) {
             }
             run_search();
           },
+          [&](const HistoryBack&) {
+            if (std::optional<Place> place = history.back(current_place(*this))) {
+              go_to(*this, std::move(*place));
+            }
+          },
+          [&](const HistoryForward&) {
+            if (std::optional<Place> place = history.forward(current_place(*this))) {
+              go_to(*this, std::move(*place));
+            }
+          },
+          [&](const ClearQuery&) {
+            leave_fullscreen(*this);
+            query.clear();
+            run_search();
+          },
+          [&](const DeleteWord&) {
+            leave_fullscreen(*this);
+            query.resize(word_rubout_start(query));
+            run_search();
+          },
       },
       message);
 }
 
 void View::run_search() {
-  if (english_mode) {
-    run_english_search(*this);
-    return;
-  }
-  matches = search_matches(lexicon, query, MAX_RESULTS);
-  match_sel = 0;
-  inflections.clear();
-  if (!query.empty()) {
-    inflections.reserve(MAX_RESULTS);
-    // Rows are built form by form and the building stops at the row limit.
-    for (auto& [form, headwords] : search_inflections(morphology, query, MAX_RESULTS)) {
-      for (const std::string_view headword : headwords) {
-        if (inflections.size() >= MAX_RESULTS) {
-          break;
-        }
-        if (headword != form) {
-          inflections.push_back(InflectionRow{form, std::string(headword)});
-        }
-      }
-      if (inflections.size() >= MAX_RESULTS) {
-        break;
-      }
-    }
-  }
-  focus = Focus::Matches;
-  infl_sel = 0;
+  show_rows(*this, search(search_context(), query,
+                          english_mode ? SearchMode::English : SearchMode::Finnish));
   kept_word.reset();
   kept_entry.reset();
   kept_expansions.clear();
-  no_results = matches.empty() && inflections.empty() && !query.empty();
-  if (no_results) {
-    // A word no index holds may still be made of words they hold: its parts are shown in
-    // the inflections list, and the first one's entry.
-    inflections = analysis_rows(lexicon, morphology, query);
-    if (!inflections.empty()) {
-      no_results = false;
-      focus = Focus::Inflections;
-    }
-  }
   refresh_entry();
 }
 

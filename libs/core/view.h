@@ -12,34 +12,17 @@
 #include "core/dictionary.h"
 #include "core/english.h"
 #include "core/expand.h"
+#include "core/history.h"
 #include "core/layout.h"
 #include "core/lexicon.h"
 #include "core/morphology.h"
+#include "core/search.h"
 #include "format/gloss.h"
 
 namespace pnt {
 
-/// Bound on the rows of each list and on the inflected forms examined for one search.
-inline constexpr std::size_t MAX_RESULTS = 100;
 /// Value of View::doc while the documents overlay is closed.
 inline constexpr std::uint8_t DOC_CLOSED = 0xFF;
-
-/// A row of the matches list: a headword that begins with the query.
-struct MatchRow {
-  std::string headword;
-  friend bool operator==(const MatchRow&, const MatchRow&) = default;
-};
-
-/// A row of the inflections list: a form that begins with the query and one of its headwords,
-/// or the analysed query with its parts marked ("kuva·ikkunassa") and a part's headword.
-struct InflectionRow {
-  std::string form;
-  std::string headword;  ///< never equal to `form`
-  friend bool operator==(const InflectionRow&, const InflectionRow&) = default;
-};
-
-/// The list that the arrow keys move.
-enum class Focus : std::uint8_t { Matches = 0, Inflections = 1 };
 
 // One line per message reads as the table it is.
 // clang-format off
@@ -57,21 +40,17 @@ struct SetQuery { std::string query; };
 struct ToggleDocuments {};
 struct CloseDocuments {};
 struct ToggleEnglish {};
+struct HistoryBack {};
+struct HistoryForward {};
+struct ClearQuery {};
+struct DeleteWord {};
 // clang-format on
 
 /// One input for View::update; the variant index is the message number.
 using Message = std::variant<InsertChar, Backspace, MoveSelection, ScrollEntry, Enter, ToggleFocus,
                              SetFocus, ToggleFullscreen, SelectMatch, SelectInflection, SetQuery,
-                             ToggleDocuments, CloseDocuments, ToggleEnglish>;
-
-/// Headwords that begin with `query`, at most `limit`, in byte order; empty for an empty query.
-[[nodiscard]] std::vector<MatchRow> search_matches(const Lexicon& lexicon, std::string_view query,
-                                                   std::size_t limit);
-
-/// Forms that begin with `query` with their headwords (views into the morphology), at most
-/// `limit` forms; unresolvable and non-UTF-8 forms are skipped.
-[[nodiscard]] std::vector<std::pair<std::string, std::vector<std::string_view>>> search_inflections(
-    const Morphology& morphology, std::string_view query, std::size_t limit);
+                             ToggleDocuments, CloseDocuments, ToggleEnglish, HistoryBack,
+                             HistoryForward, ClearQuery, DeleteWord>;
 
 /// The document after `doc` in the cycle License, Privacy, Sources, Verify; 1 for a value
 /// outside the table.
@@ -92,8 +71,7 @@ class View {
   void update(Message message);
 
   /// Rebuilds both lists from the query, selects the first match, drops the kept entry and
-  /// refreshes the entry. When neither list has a row, the inflections list holds the parts
-  /// of the query's analyses instead (see analyse_word), focused on its first row.
+  /// refreshes the entry; the rows and the focus are the search pipeline's (see search).
   void run_search();
   /// Shows the headword chosen by focus and selection (the query's lemmas when no match is
   /// selected); nothing is recomputed while the same headword stays shown with its entry.
@@ -105,6 +83,7 @@ class View {
   void set_focus(bool inflections);
 
   [[nodiscard]] ExpandContext context() const { return {lexicon, morphology}; }
+  [[nodiscard]] SearchContext search_context() const { return {lexicon, morphology, english}; }
 
   Lexicon lexicon;
   Morphology morphology;
@@ -129,10 +108,16 @@ class View {
   bool no_results = false;
   bool fullscreen = false;
   Focus focus = Focus::Matches;
-  /// English mode: the query searches the English index, `matches` holds the Finnish headword
-  /// of each row and `english_keys` the English key of the same row. Empty in Finnish mode.
+  /// English mode: the query searches the English index, and each row of `matches` holds a
+  /// Finnish headword with the English key it translates.
   bool english_mode = false;
-  std::vector<std::string> english_keys;
+  /// The search step whose rows the lists hold.
+  SearchStep step = SearchStep::None;
+  /// The places left by following a row or a link, by Enter on the matches list and by the
+  /// first edit of the query after other messages; not kept across runs.
+  History history;
+  /// Whether the last message edited the query, so that only the first edit of a run records.
+  bool last_was_edit = false;
 };
 
 }  // namespace pnt

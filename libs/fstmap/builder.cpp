@@ -1,5 +1,7 @@
 #include "fstmap/builder.h"
 
+#include <stdio.h>  // fileno
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -7,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "base/fd.h"
 #include "fstmap/format_internal.h"
 #include "fstmap/map.h"
 
@@ -53,7 +56,9 @@ Result<void> FileSink::write(Bytes bytes) {
   if (bytes.empty()) {
     return {};
   }
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+  // The builder hands over large blocks, so they go past the stream's buffer, flushed first to
+  // keep whatever the caller put there ahead of them.
+  if (std::fflush(file_) != 0 || !write_all(::fileno(file_), as_text(bytes))) {
     return fail(std::string("write failed: ") + std::strerror(errno));
   }
   return {};

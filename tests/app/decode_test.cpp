@@ -99,6 +99,62 @@ TEST(InputDecoder, KeysAndCharacters) {
   }
 }
 
+// Alt+Left and Alt+Right as xterm (Alt, or Meta with altIsNotMeta), tmux and screen pass them
+// on, and rxvt and tmux without xterm-keys (one more Esc); Home, End and the page keys as xterm
+// (normal and application cursor mode), the Linux console, tmux, screen and rxvt send them.
+TEST(InputDecoder, NavigationKeysInTheFormsTerminalsSend) {
+  struct Case {
+    std::string_view bytes;
+    Event expected;
+  };
+  const auto with = [](Key k, bool ctrl, bool alt, bool shift) {
+    return press(k, 0, ctrl, alt, shift);
+  };
+  const std::vector<Case> cases{
+      {"\x1b[D", press(Key::Left)},
+      {"\x1bOC", press(Key::Right)},
+      {"\x1b[1;3D", with(Key::Left, false, true, false)},
+      {"\x1b[1;3C", with(Key::Right, false, true, false)},
+      {"\x1b[1;9D", with(Key::Left, false, true, false)},
+      {"\x1b[1;7C", with(Key::Right, true, true, false)},
+      {"\x1b\x1b[D", with(Key::Left, false, true, false)},
+      {"\x1b\x1bOC", with(Key::Right, false, true, false)},
+      {"\x1b[d", with(Key::Left, false, false, true)},
+      {"\x1bOc", with(Key::Right, true, false, false)},
+      {"\x1b[H", press(Key::Home)},
+      {"\x1b[F", press(Key::End)},
+      {"\x1bOH", press(Key::Home)},
+      {"\x1bOF", press(Key::End)},
+      {"\x1b[1~", press(Key::Home)},
+      {"\x1b[4~", press(Key::End)},
+      {"\x1b[7~", press(Key::Home)},
+      {"\x1b[8~", press(Key::End)},
+      {"\x1b[1;5H", with(Key::Home, true, false, false)},
+      {"\x1b[5~", press(Key::PageUp)},
+      {"\x1b[6~", press(Key::PageDown)},
+      {"\x1b[5;5~", with(Key::PageUp, true, false, false)},
+      {"\x1b[6;2~", with(Key::PageDown, false, false, true)},
+      {"\x1b[5^", with(Key::PageUp, true, false, false)},
+      {"\x1b[8@", with(Key::End, true, false, true)},
+      {"\x1b\x1b[5~", with(Key::PageUp, false, true, false)},
+      {"\x0f", press(Key::Char, U'o', true)},
+      {"\x0e", press(Key::Char, U'n', true)},
+      {"\x15", press(Key::Char, U'u', true)},
+      {"\x17", press(Key::Char, U'w', true)},
+      // Near misses stay unknown.
+      {"\x1b[2~", press(Key::Other)},
+      {"\x1b[5;1~", press(Key::Other)},
+      {"\x1b[5;5^", press(Key::Other)},
+      {"\x1b[;5~", press(Key::Other)},
+      {"\x1b[2;3D", press(Key::Other)},
+      {"\x1b[1d", press(Key::Other)},
+      {"\x1bO5~", press(Key::Other)},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(describe(decode(c.bytes)), describe(Events{c.expected})) << c.bytes;
+  }
+}
+
 TEST(InputDecoder, LoneEscIsEscAfterTheTimeout) {
   InputDecoder decoder;
   Events out = feed(decoder, {"\x1b"});
@@ -124,7 +180,7 @@ TEST(InputDecoder, TwoEscsAreTwoPresses) {
 }
 
 TEST(InputDecoder, UnknownEscapeSequencesAreSwallowedWhole) {
-  EXPECT_EQ(decode("\x1b[1;5Cz"), (Events{press(Key::Other), press(Key::Char, U'z')}));
+  EXPECT_EQ(decode("\x1b[1;5Pz"), (Events{press(Key::Other), press(Key::Char, U'z')}));
   EXPECT_EQ(decode("\x1bOPz"), (Events{press(Key::Other), press(Key::Char, U'z')}));
 }
 
@@ -221,13 +277,18 @@ TEST(InputDecoder, FormsModifiersButtonsInvalidUtf8AndTimeouts) {
       {{std::string_view("\x1b[11111111111111111111111111111111111111111111111Az")},
        {press(Key::Other), ch(U'z')},
        {}},
-      // Extra buttons, their drags and releases, in both formats.
+      // Extra buttons, their drags and releases, in both formats: 8 and 9 are back and forward.
       {{"\x1b[<128;2;3M\x1b[<160;2;3M\x1b[<131;2;3m"},
-       {mouse(MK::Press, MB::Other, 1, 2), mouse(MK::Drag, MB::Other, 1, 2),
+       {mouse(MK::Press, MB::Back, 1, 2), mouse(MK::Drag, MB::Back, 1, 2),
         mouse(MK::Release, MB::Other, 1, 2)},
        {}},
-      {{"\x1b[M\xa0\x22\x23\x1b[M\xc1\x22\x23"},
-       {mouse(MK::Press, MB::Other, 1, 2), mouse(MK::Drag, MB::Other, 1, 2)},
+      {{"\x1b[<129;2;3M\x1b[<129;2;3m\x1b[<130;2;3M"},
+       {mouse(MK::Press, MB::Forward, 1, 2), mouse(MK::Release, MB::Forward, 1, 2),
+        mouse(MK::Press, MB::Other, 1, 2)},
+       {}},
+      {{"\x1b[M\xa0\x22\x23\x1b[M\xc1\x22\x23\x1b[M\xa2\x22\x23"},
+       {mouse(MK::Press, MB::Back, 1, 2), mouse(MK::Drag, MB::Forward, 1, 2),
+        mouse(MK::Press, MB::Other, 1, 2)},
        {}},
       {{"\x1b[M\xff\xff\xff"}, {mouse(MK::Press, MB::Other, 222, 222, 28)}, {}},
       // Invalid UTF-8: one U+FFFD per sequence, never taking the byte after it.

@@ -364,6 +364,34 @@ TEST_P(EndToEnd, ClicksOnARowALinkAndTheEntryTitleAndTheWheel) {
   EXPECT_EQ(session.wait_exit(), 0);
 }
 
+TEST_P(EndToEnd, AltLeftGoesBackFromALinkAndCtrlNForward) {
+  Session session(program(), 80, 14);
+  ASSERT_TRUE(first_frame(session));
+  session.send(data().word);
+  Screen screen = session.screen_showing(data().link_line);
+  const auto line = screen.find(data().link_line);
+  ASSERT_TRUE(line.has_value()) << screen.text();
+  const auto at = std::string_view(data().link_line).find(data().link);
+  session.click(line->first + static_cast<int>(at), line->second);
+  const std::string link_query = std::string("│> ") + data().link + " ";
+  screen = session.screen_when(
+      [&](const Screen& s) { return s.shows(link_query) && s.shows(data().link_gloss); });
+  ASSERT_TRUE(screen.shows(link_query)) << screen.text();
+
+  session.send("\033[1;3D");  // Alt+Left
+  const std::string word_query = std::string("│> ") + data().word + " ";
+  screen = session.screen_when(
+      [&](const Screen& s) { return s.shows(word_query) && s.shows(data().link_line); });
+  EXPECT_TRUE(screen.shows(word_query)) << screen.text();
+  EXPECT_TRUE(screen.shows(data().link_line)) << screen.text();
+
+  session.send("\x0e");  // Ctrl+N
+  screen = session.screen_showing(link_query);
+  EXPECT_TRUE(screen.shows(link_query)) << screen.text();
+  session.send("\033");
+  EXPECT_EQ(session.wait_exit(), 0);
+}
+
 TEST_P(EndToEnd, SeparatorDragWritesTheLayoutOnRelease) {
   Session session(program(), 80, 24);
   ASSERT_TRUE(first_frame(session));

@@ -1,6 +1,6 @@
 // The program's data for the end-to-end tests: the fixture lexicon, written in memory at
 // start-up, instead of the data set compiled into the real program.
-#include "app/embedded_data.h"
+#include "embedded/blobs.h"
 #include "tests/support/fixture.h"
 
 namespace pnt::embedded {

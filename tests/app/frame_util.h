@@ -24,10 +24,12 @@ inline std::string describe(const std::optional<Message>& message) {
   if (!message) {
     return "none";
   }
-  static constexpr std::array<std::string_view, 14> NAMES{
-      "InsertChar",  "Backspace",       "MoveSelection",    "ScrollEntry",  "Enter",
-      "ToggleFocus", "SetFocus",        "ToggleFullscreen", "SelectMatch",  "SelectInflection",
-      "SetQuery",    "ToggleDocuments", "CloseDocuments",   "ToggleEnglish"};
+  static constexpr std::array<std::string_view, 18> NAMES{
+      "InsertChar",     "Backspace",       "MoveSelection",    "ScrollEntry",   "Enter",
+      "ToggleFocus",    "SetFocus",        "ToggleFullscreen", "SelectMatch",   "SelectInflection",
+      "SetQuery",       "ToggleDocuments", "CloseDocuments",   "ToggleEnglish", "HistoryBack",
+      "HistoryForward", "ClearQuery",      "DeleteWord"};
+  static_assert(NAMES.size() == std::variant_size_v<Message>);
   std::string out(NAMES[message->index()]);
   std::visit(
       [&out](const auto& m) {

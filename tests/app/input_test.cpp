@@ -53,6 +53,16 @@ TEST(MapKey, Table) {
       {KeyEvent{.key = Key::Up, .ctrl = true, .alt = true, .shift = true}, false, false,
        ScrollEntry{-1}},
       {press(Key::Other), false, false, std::nullopt},
+      {press(Key::Char, U'o', true), false, false, HistoryBack{}},
+      {press(Key::Char, U'n', true), false, false, HistoryForward{}},
+      {press(Key::Char, U'u', true), false, false, ClearQuery{}},
+      {press(Key::Char, U'w', true), true, false, DeleteWord{}},
+      {KeyEvent{.key = Key::Left, .alt = true}, false, false, HistoryBack{}},
+      {KeyEvent{.key = Key::Right, .ctrl = true, .alt = true}, false, false, HistoryForward{}},
+      {press(Key::Left), false, false, std::nullopt},
+      {press(Key::Right, 0, true), false, false, std::nullopt},
+      {press(Key::Home), true, false, ScrollEntry{-65535}},
+      {press(Key::End, 0, true), false, false, ScrollEntry{65535}},
       {KeyEvent{.key = Key::Char, .ch = U'a', .kind = KeyKind::Release}, false, false,
        std::nullopt},
       {KeyEvent{.key = Key::Esc, .kind = KeyKind::Repeat}, false, false, std::nullopt},
@@ -183,6 +193,36 @@ TEST(Dispatch, WheelScrollsAndOtherMouseEventsAreIgnored) {
   EXPECT_EQ(dispatch(PasteEvent{"x"}, view, screen.map), Outcome::Nothing);
   EXPECT_EQ(dispatch(ResizeEvent{}, view, screen.map), Outcome::Redraw);
   EXPECT_EQ(view.revision, revision);
+}
+
+// Page keys scroll by the inner height of the pane last drawn less one: the entry's 14 rows,
+// or the open document's; the side buttons go back and forward.
+TEST(Dispatch, PageKeysFollowThePaneAndSideButtonsWalkTheHistory) {
+  Screen screen;
+  View& view = screen.view;
+  const auto key = [&](Key k) { return dispatch(KeyEvent{.key = k}, view, screen.map); };
+  EXPECT_EQ(key(Key::PageDown), Outcome::Redraw);
+  EXPECT_EQ(key(Key::PageDown), Outcome::Redraw);
+  EXPECT_EQ(view.entry_scroll, 26);
+  EXPECT_EQ(key(Key::PageUp), Outcome::Redraw);
+  EXPECT_EQ(view.entry_scroll, 13);
+  view.update(ToggleDocuments{});
+  screen.redraw();
+  EXPECT_EQ(key(Key::PageDown), Outcome::Redraw);
+  EXPECT_EQ(view.doc_scroll, 13);
+  view.update(CloseDocuments{});
+
+  view.update(SetQuery{"hyvä"});
+  const auto side = [&](MouseButton button) {
+    return dispatch(MouseEvent{MouseKind::Press, button, 5, 5, 0}, view, screen.map);
+  };
+  EXPECT_EQ(side(MouseButton::Back), Outcome::Redraw);
+  EXPECT_EQ(view.query, "talo");
+  EXPECT_EQ(view.entry_scroll, 13);
+  EXPECT_EQ(side(MouseButton::Forward), Outcome::Redraw);
+  EXPECT_EQ(view.query, "hyvä");
+  EXPECT_EQ(dispatch(MouseEvent{MouseKind::Release, MouseButton::Back, 5, 5, 0}, view, screen.map),
+            Outcome::Nothing);
 }
 
 TEST(Drag, SeparatorPressStartsADragThatFollowsThePointer) {

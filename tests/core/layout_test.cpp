@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "core/layout_internal.h"
+#include "core/layout_file_internal.h"
+#include "core/layout_path.h"
+#include "core/layout_toml.h"
 
 namespace pnt {
 namespace {
@@ -390,7 +392,7 @@ TEST(SaveLayout, AFailingWriteKeepsTheOldFileAndLeavesNothingElse) {
   // Where the old file is: beside the program, under home, or (not as root, who may write
   // anywhere) in a folder that takes no new files, where it is overwritten in place.
   enum class Old { Beside, Home, ReadOnlyFolder };
-  for (const detail::WriteStep write : {&fail_at_once, &fail_halfway}) {
+  for (const WriteStep write : {&fail_at_once, &fail_halfway}) {
     for (const Old where : {Old::Beside, Old::Home, Old::ReadOnlyFolder}) {
       if (where == Old::ReadOnlyFolder && (::geteuid() == 0 || write == &fail_halfway)) {
         continue;  // in place, only a write that fails from the start keeps the old text

@@ -40,6 +40,14 @@ Strings headwords(const View& view) {
   return out;
 }
 
+Strings english_keys(const View& view) {
+  Strings out;
+  for (const MatchRow& row : view.matches) {
+    out.push_back(row.english);
+  }
+  return out;
+}
+
 // The matches list as the fixture table says it must be: the smallest 100 headwords with the
 // prefix, in byte order.
 Strings expected_matches(std::string_view query) {
@@ -522,16 +530,16 @@ TEST(ViewEnglish, ModeSwitchRowsNoFallbackAndBackToFinnish) {
   view.update(ToggleEnglish{});  // searches again at once and leaves fullscreen
   EXPECT_TRUE(view.english_mode);
   EXPECT_FALSE(view.fullscreen);
-  EXPECT_EQ(view.english_keys, (Strings{"feline", "feline"}));
+  EXPECT_EQ(english_keys(view), (Strings{"feline", "feline"}));
   EXPECT_EQ(headwords(view), (Strings{"kissaeläin", "kissa"}));  // stored order
   EXPECT_TRUE(view.inflections.empty());
   EXPECT_EQ(view.entry_word, "kissaeläin");
 
   view.update(SetQuery{"Cat"});  // a link leaves English mode
   EXPECT_FALSE(view.english_mode);
-  EXPECT_TRUE(view.english_keys.empty());
+  EXPECT_EQ(english_keys(view), Strings(view.matches.size()));  // Finnish rows
   view.update(ToggleEnglish{});  // "Cat" finds nothing as typed: the lower-cased query
-  EXPECT_EQ(view.english_keys, (Strings{"cat", "catlike"}));
+  EXPECT_EQ(english_keys(view), (Strings{"cat", "catlike"}));
   EXPECT_EQ(headwords(view), (Strings{"kissa", "kissamainen"}));
   view.update(ToggleFocus{});  // no inflections to focus
   EXPECT_EQ(view.focus, Focus::Matches);
@@ -610,6 +618,98 @@ TEST(ViewSearch, AWordNoSearchFindsListsThePartsOfItsAnalyses) {
   EXPECT_TRUE(view.inflections.empty());
   EXPECT_TRUE(view.no_results);
   EXPECT_EQ(view.focus, Focus::Matches);
+}
+
+}  // namespace
+}  // namespace pnt
+
+namespace pnt {
+namespace {
+
+// Following rows and links, Enter and a typed word are steps that back and forward walk; each
+// place comes back with its query, focus, selections and scroll.
+TEST(ViewHistory, BackAndForwardWalkThePlacesLeft) {
+  FixtureTable table;
+  for (const char* word : {"talo", "talokas", "koti", "kotiseutu", "hyvä"}) {
+    table.headwords.push_back(HeadwordRow{word, {TableGroup{"noun", {"a meaning"}}}});
+  }
+  table.forms = {{"kotiseudulla", {"kotiseutu"}}};
+  testing::Fixture fixture = testing::make_fixture(table);
+  View view(std::move(fixture.dictionary.lexicon), std::move(fixture.dictionary.morphology),
+            LayoutConfig{});
+  const auto at = [&view](std::string_view query, Focus focus, std::uint32_t sel,
+                          std::string_view shown, std::uint16_t scroll) {
+    const std::uint32_t selected = focus == Focus::Matches ? view.match_sel : view.infl_sel;
+    return view.query == query && view.focus == focus && selected == sel &&
+           view.entry_word == shown && view.entry_scroll == scroll;
+  };
+
+  type(view, "talo");  // from the empty start: nothing to come back to
+  view.update(MoveSelection{1});
+  view.update(ScrollEntry{2});
+  view.update(SetQuery{"koti"});  // a link
+  view.update(ToggleFocus{});
+  view.update(Enter{});  // the row "kotiseudulla ~> kotiseutu"
+  view.update(DeleteWord{});
+  type(view, "hyvä");  // one step with the Ctrl+W before it
+  EXPECT_EQ(view.history.behind(), 3U);
+
+  view.update(HistoryBack{});
+  EXPECT_TRUE(at("kotiseutu", Focus::Matches, 0, "kotiseutu", 0));
+  view.update(HistoryBack{});
+  EXPECT_TRUE(at("koti", Focus::Inflections, 0, "kotiseutu", 0));
+  view.update(HistoryForward{});
+  EXPECT_TRUE(at("kotiseutu", Focus::Matches, 0, "kotiseutu", 0));
+  EXPECT_EQ(view.history.ahead(), 1U);
+
+  view.update(Enter{});  // on the matches list: a new step drops "hyvä" ahead
+  EXPECT_EQ(view.history.ahead(), 0U);
+  view.update(HistoryForward{});
+  EXPECT_EQ(view.query, "");
+  view.update(HistoryBack{});
+  EXPECT_TRUE(at("kotiseutu", Focus::Matches, 0, "kotiseutu", 0));
+  view.update(HistoryBack{});
+  view.update(HistoryBack{});
+  EXPECT_TRUE(at("talo", Focus::Matches, 1, "talokas", 2));
+  view.update(HistoryBack{});  // the start: nothing behind
+  EXPECT_TRUE(at("talo", Focus::Matches, 1, "talokas", 2));
+
+  // 150 links keep the last 100 places left; the overlay takes no step.
+  for (int i = 0; i < 150; ++i) {
+    view.update(SetQuery{"w" + std::to_string(i)});
+  }
+  EXPECT_EQ(view.history.behind(), History::MAX_PLACES);
+  view.update(ToggleDocuments{});
+  view.update(HistoryBack{});
+  EXPECT_EQ(view.query, "w149");
+  view.update(CloseDocuments{});
+  for (std::size_t i = 0; i <= History::MAX_PLACES; ++i) {
+    view.update(HistoryBack{});
+  }
+  EXPECT_EQ(view.query, "w49");
+  EXPECT_EQ(view.history.ahead(), History::MAX_PLACES);
+}
+
+// Ctrl+W cuts as readline's unix-word-rubout, Ctrl+U the whole query; both search again and
+// leave fullscreen like Backspace.
+TEST(ViewEditing, WordRuboutAndClearQuery) {
+  View view = fixture_view();
+  const std::vector<std::pair<std::string, std::string>> rubouts{
+      {"talo elää", "talo "}, {"talo ", ""}, {"a b  c \t ", "a b  "}, {"talo", ""}, {"", ""}};
+  for (const auto& [before, after] : rubouts) {
+    view.update(SetQuery{before});
+    view.update(ToggleFullscreen{});
+    view.update(DeleteWord{});
+    EXPECT_EQ(view.query, after) << before;
+    EXPECT_FALSE(view.fullscreen);
+  }
+  view.update(DeleteWord{});
+  EXPECT_TRUE(view.matches.empty());
+  view.update(SetQuery{"talo"});
+  view.update(ClearQuery{});
+  EXPECT_EQ(view.query, "");
+  EXPECT_TRUE(view.matches.empty());
+  EXPECT_FALSE(view.entry_word.has_value());
 }
 
 }  // namespace

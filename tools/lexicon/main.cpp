@@ -1,6 +1,6 @@
 // pnt-lexicon: compiles the FreeDict fin-eng/eng-fin dictionaries and voikko's morphology into
-// the four data files, checks a sample of the form index against libvoikko, and measures
-// coverage on running text, with and without the program's word analysis.
+// the data files (glosses, inflections, English index), checks a sample of the form index
+// against libvoikko, and measures coverage on running text, with and without the word analysis.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/utf8.h"
+#include "core/text.h"
 #include "format/gloss.h"
 #include "format/multi.h"
 #include "fstmap/map.h"
@@ -37,17 +39,11 @@ struct Options : BuildOptions {
 std::size_t letter_count(std::string_view token) {
   std::size_t n = 0;
   for (const char c : token) {
-    if ((static_cast<unsigned char>(c) & 0xC0U) != 0x80U && c != '-' && c != '\'') {
+    if (!is_utf8_continuation(c) && c != '-' && c != '\'') {
       ++n;
     }
   }
   return n;
-}
-
-std::size_t char_count(std::string_view text) {
-  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U;
-  }));
 }
 
 std::vector<std::string> tab_fields(std::string_view line) {
@@ -156,7 +152,7 @@ int run_coverage(const Options& opt) {
     std::ofstream words(opt.words_out);
     for (const auto& [token, n] : counts) {
       words << token << '\n';
-      if (const std::string lower = lower_case(token); lower != token) {
+      if (const std::string lower = to_lower(token); lower != token) {
         words << lower << '\n';
       }
     }
@@ -178,7 +174,7 @@ int run_coverage(const Options& opt) {
   }
   // The line a token is shown by: as typed, else lower-cased; none when neither finds anything.
   auto shown = [&](const std::string& token) -> const std::vector<std::string>* {
-    for (const std::string& word : {token, lower_case(token)}) {
+    for (const std::string& word : {token, to_lower(token)}) {
       const auto it = looked_up.find(word);
       if (it != looked_up.end() && it->second.size() > 1 && it->second[1] != "none") {
         return &it->second;
@@ -196,7 +192,7 @@ int run_coverage(const Options& opt) {
   std::vector<std::pair<std::uint64_t, const std::vector<std::string>*>> analysed;
   for (const auto& [token, n] : counts) {
     total += n;
-    if (map->get(as_bytes(token)) || map->get(as_bytes(lower_case(token)))) {
+    if (map->get(as_bytes(token)) || map->get(as_bytes(to_lower(token)))) {
       hits += n;
       analysed_hits += n;
       continue;

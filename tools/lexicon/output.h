@@ -1,4 +1,4 @@
-// Writing the four data files from the merged entries and the form pairs.
+// Writing the data files: the gloss store and the indexes that lead to headwords.
 #pragma once
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 // into it:
 //   word  headword  word                   a key of the headword index
 //   word  form  headword…                  else a key of the inflected-form index
-//   word  analysis  part=headword|…  …     else, when the search finds no row, the best analysis
+//   word  analysis  part=headword|…  …     else, when the search shows the analysis, the best one
 //   word  none
 // With --english the words are English and the line is "word  english  headword…" (the rows the
 // English search shows for that key) or "word  none".
@@ -15,12 +15,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/embedded_data.h"
 #include "base/error.h"
 #include "core/analysis.h"
 #include "core/dictionary.h"
-#include "core/text.h"
-#include "core/view.h"
+#include "core/search.h"
+#include "embedded/blobs.h"
 #include "lookup/grammar_lines.h"
 
 namespace pnt {
@@ -33,7 +32,8 @@ void append_joined(std::string& line, const std::vector<std::string_view>& words
   }
 }
 
-// The Finnish query's line; the checks follow the program's own order of precedence.
+// The Finnish query's line: an exact key of either index, else what the search shows when it
+// is the analysis's rows.
 std::string finnish_line(const Dictionary& dictionary, const std::string& word) {
   const Lexicon& lexicon = dictionary.lexicon;
   const Morphology& morphology = dictionary.morphology;
@@ -46,35 +46,32 @@ std::string finnish_line(const Dictionary& dictionary, const std::string& word) 
     append_joined(line, morphology.lemmas(word));
     return line;
   }
-  // The analysis is shown only where the search yields no row at all.
-  if (search_matches(lexicon, word, 1).empty() && search_inflections(morphology, word, 1).empty()) {
-    const std::vector<Analysis> analyses = analyse_word(lexicon, morphology, word);
-    if (!analyses.empty()) {
-      line += "\tanalysis";
-      for (const AnalysisPart& part : analyses.front().parts) {
-        line += '\t';
-        line += std::string_view(word).substr(part.start, part.end - part.start);
-        line += '=';
-        for (std::size_t i = 0; i < part.headwords.size(); ++i) {
-          line += i == 0 ? "" : "|";
-          line += part.headwords[i];
-        }
-      }
-      return line;
+  const SearchResult result =
+      search({lexicon, morphology, dictionary.english}, word, SearchMode::Finnish);
+  if (result.step != SearchStep::Analysis) {
+    return line + "\tnone";
+  }
+  line += "\tanalysis";
+  for (const AnalysisPart& part : result.analyses.front().parts) {
+    line += '\t';
+    line += std::string_view(word).substr(part.start, part.end - part.start);
+    line += '=';
+    for (std::size_t i = 0; i < part.headwords.size(); ++i) {
+      line += i == 0 ? "" : "|";
+      line += part.headwords[i];
     }
   }
-  return line + "\tnone";
+  return line;
 }
 
-// The English query's line: the headwords of the key as typed, else of its lower-cased form
-// when it has capitals, as the English search falls back; cut where the rows are.
+// The English query's line: the headwords of the first of the search's spellings that is a
+// key; cut where the rows are.
 std::string english_line(const Dictionary& dictionary, const std::string& word) {
-  std::vector<std::string_view> headwords =
-      dictionary.english.headwords(word, dictionary.morphology);
-  if (headwords.empty()) {
-    const std::string lower = to_lower(word);
-    if (lower != word) {
-      headwords = dictionary.english.headwords(lower, dictionary.morphology);
+  std::vector<std::string_view> headwords;
+  for (const std::string& spelling : english_spellings(word)) {
+    headwords = dictionary.english.headwords(spelling, dictionary.morphology);
+    if (!headwords.empty()) {
+      break;
     }
   }
   if (headwords.empty()) {

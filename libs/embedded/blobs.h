@@ -6,7 +6,7 @@
 namespace pnt::embedded {
 
 /// The blobs the program opens at start-up. Defined once per program: over the data compiled in
-/// (embedded_data.cpp), or, in the end-to-end tests' program, over the fixture lexicon.
+/// (blobs.cpp), or, in the end-to-end tests' program, over the fixture lexicon.
 [[nodiscard]] DataBlobs blobs();
 
 }  // namespace pnt::embedded

@@ -1,8 +1,8 @@
-#include "app/embedded_data.h"
+#include "embedded/blobs.h"
 
 #include <cstdint>
 
-// Defined in embedded_data.S. The blobs are byte arrays at any address; only the size words
+// Defined in blobs.S. The blobs are byte arrays at any address; only the size words
 // are aligned.
 extern "C" {
 extern const std::uint8_t pnt_inflections_fst_start[];
