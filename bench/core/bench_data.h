@@ -92,7 +92,8 @@ inline LoadedView& loaded_view() {
                                                      .glosses_bin = out.glosses_bin,
                                                      .glosses_fst = out.glosses_fst,
                                                      .english_fst = out.english_fst,
-                                                     .english_multi = out.english_multi});
+                                                     .english_multi = out.english_multi,
+                                                     .mor_vfst = {}});  // synthetic: no transducer
     if (!dictionary) {
       out.problem = "cannot open the data set: " + dictionary.error().message();
       return out;
