@@ -25,23 +25,11 @@ struct CellSpec {
   bool loose = false;       // person, number and tense may be anything
 };
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 15> CASES = {{
-    {"nimento", "nominative"},
-    {"omanto", "genitive"},
-    {"osanto", "partitive"},
-    {"olento", "essive"},
-    {"tulento", "translative"},
-    {"sisaolento", "inessive"},
-    {"sisaeronto", "elative"},
-    {"sisatulento", "illative"},
-    {"ulkoolento", "adessive"},
-    {"ulkoeronto", "ablative"},
-    {"ulkotulento", "allative"},
-    {"vajanto", "abessive"},
-    {"seuranto", "comitative"},
-    {"keinonto", "instructive"},
-    {"kohdanto", "accusative"},
-}};
+constexpr std::array<std::string_view, 15> CASES = {
+    "nimento",     "omanto",     "osanto",      "olento",     "tulento",
+    "sisaolento",  "sisaeronto", "sisatulento", "ulkoolento", "ulkoeronto",
+    "ulkotulento", "vajanto",    "seuranto",    "keinonto",   "kohdanto",
+};
 
 struct Person {
   std::string_view person;
@@ -118,7 +106,8 @@ void nominal_layout(Layout& layout, bool compared) {
       break;
     }
     std::size_t s = layout.section(title, {"singular", "plural"});
-    for (const auto& [name, english] : CASES) {
+    for (std::string_view name : CASES) {
+      std::string_view english = english_name(name);
       std::size_t r = layout.row(s, english);
       for (std::string_view number : {"singular", "plural"}) {
         std::vector<std::pair<Attr, std::string>> attrs = {{Attr::Sijamuoto, std::string(name)},
@@ -177,8 +166,7 @@ void verb_layout(Layout& layout) {
   layout.cell(inf, layout.row(inf, "E-infinitive"), "E-infinitive", {{Attr::Mood, "E-infinitive"}});
   for (std::string_view c :
        {"sisaolento", "sisaeronto", "sisatulento", "ulkoolento", "vajanto", "keinonto"}) {
-    auto it = std::find_if(CASES.begin(), CASES.end(), [&](const auto& e) { return e.first == c; });
-    std::string label = "MA-infinitive " + std::string(it->second);
+    std::string label = "MA-infinitive " + std::string(english_name(c));
     layout.cell(inf, layout.row(inf, label), label,
                 {{Attr::Mood, "MA-infinitive"}, {Attr::Sijamuoto, std::string(c)}}, Negative::Any,
                 false, true);
@@ -372,6 +360,7 @@ InflectionTable build_inflection_table(const vfst::Transducer& transducer,
   options.possessives = false;
   options.max_derivations = lexeme->derivations + (verb ? 1 : 0);
   options.max_paths = 20'000;
+  options.max_visits = 200'000;  // some 20 times what the largest tables take
   options.root_within_output = 3;
   options.participle_nominative_only = verb;
   if (lexeme->compound) {

@@ -38,6 +38,10 @@ keeps the licences of the works it was derived from:
   - The index of inflected word forms was derived from voikko-fi, which is
     licensed under the GNU General Public License version 2 or (at your
     option) any later version (GPL-2.0-or-later).
+  - The morphology transducer (mor.vfst) that gives each word form its
+    reading and each headword its inflection table is voikko-fi's own,
+    carried unchanged, under the same GPL-2.0-or-later. Its source is
+    Debian's voikko-fi source package, version 2.5-1.
 
 The document "Attribution and Data Sources", also shown in this overlay,
 names the authors and says what was derived from what.
@@ -153,6 +157,8 @@ voikko-fi, the Finnish morphology of the Voikko project
   later version (GPL-2.0-or-later).
   Its vocabulary draws on Hunspell-fi, Finnish ispell and Finnish myspell
   (GPL) and on the Kotus list of words in modern Finnish, version 1 (LGPL).
+  The program carries its morphology transducer (mor.vfst) unchanged; the
+  transducer's source is Debian's voikko-fi source package, version 2.5-1.
 
 Word frequencies: libreoffice-help-fi and manpages-fi
 
@@ -180,6 +186,8 @@ What was derived from what
   - The inflected forms, and the notes saying which form of a headword a
     word is, were generated with voikko-fi's morphology and confirmed with
     libvoikko.
+  - The readings of word forms and the inflection tables are read from
+    voikko-fi's transducer itself, inside the program.
   - The English index, which English mode (Ctrl+E) searches, comes from
     the same FreeDict dictionaries: every English-Finnish entry leads from
     its English headword to its Finnish translations, and every English
@@ -191,8 +199,8 @@ What was derived from what
 
 So the glosses shown in the entry pane and the English index are licensed
 under CC BY-SA 3.0, and the index of inflected forms under
-GPL-2.0-or-later. The "Pohjantuulikko License Agreement" explains what
-this means when you pass the program on.
+GPL-2.0-or-later, as is the morphology transducer. The "Pohjantuulikko
+License Agreement" explains what this means when you pass the program on.
 )";
 
 constexpr std::string_view VERIFY_BODY = R"(Verifying Your Download

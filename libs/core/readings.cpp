@@ -202,7 +202,9 @@ constexpr std::pair<std::string_view, std::string_view> ENGLISH[] = {
     {"potential", "potential"},
 };
 
-std::string_view english(std::string_view value) {
+}  // namespace
+
+std::string_view english_name(std::string_view value) {
   for (const auto& [fi, en] : ENGLISH) {
     if (fi == value) {
       return en;
@@ -210,6 +212,10 @@ std::string_view english(std::string_view value) {
   }
   return value;
 }
+
+namespace {
+
+std::string_view english(std::string_view value) { return english_name(value); }
 
 void add_item(std::string& out, std::string_view item) {
   if (item.empty()) {

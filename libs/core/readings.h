@@ -62,6 +62,10 @@ struct Reading {
 [[nodiscard]] std::vector<Reading> readings(const vfst::Transducer& transducer,
                                             std::string_view word);
 
+/// The English name of a libvoikko value ("sisaolento" → "inessive", "nimisana" → "noun",
+/// "1p" → "our"); the value itself when there is none.
+[[nodiscard]] std::string_view english_name(std::string_view value);
+
 /// The set attributes as "ATTR=VALUE" fields joined by `separator`, in Attr order.
 [[nodiscard]] std::string attribute_fields(const Reading& reading, std::string_view separator);
 

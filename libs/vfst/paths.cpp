@@ -263,7 +263,7 @@ class Walker {
   }
 
   void walk(std::uint32_t state, PathState s) {
-    if (stats_.paths >= options_.max_paths) {
+    if (stats_.paths >= options_.max_paths || stats_.visits >= options_.max_visits) {
       stats_.capped = true;
       return;
     }

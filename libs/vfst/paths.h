@@ -39,6 +39,7 @@ struct EnumerateOptions {
   std::size_t root_within_output = 8;  ///< … and within this many output symbols (not
                                        ///< counting "[Xr]…[X]" structure groups)
   std::uint64_t max_paths = 400'000'000;  ///< stops a runaway enumeration
+  std::uint64_t max_visits = UINT64_MAX;  ///< states entered at most (a damaged file's bound)
   /// Participles only in the nominative and without comparison (what a verb's table shows).
   bool participle_nominative_only = false;
   /// Flag values set before the walk starts, e.g. {"YS_ALKANUT", "ON"} to walk word parts

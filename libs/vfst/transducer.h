@@ -104,8 +104,8 @@ struct LookupOptions {
   std::size_t max_steps = 200'000;  ///< arcs tried in all; a damaged file stops here
 };
 
-/// Every distinct output of the paths that read exactly `word` (its characters must be input symbols),
-/// flag diacritics honoured, in the order the file lists the arcs; at most max_results.
+/// Every distinct output of the paths that read exactly `word` (its characters must be input
+/// symbols), flag diacritics honoured, in the order the file lists the arcs; at most max_results.
 /// Empty when the word has a character the transducer does not know.
 [[nodiscard]] std::vector<std::string> lookup(const Transducer& t, std::string_view word,
                                               const LookupOptions& options = {});
