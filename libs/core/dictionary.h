@@ -8,8 +8,8 @@
 #include "core/english.h"
 #include "core/lexicon.h"
 #include "core/morphology.h"
-#include "vfst/transducer.h"
 #include "format/frequency.h"
+#include "vfst/transducer.h"
 
 namespace pnt {
 

@@ -25,10 +25,10 @@ inline std::string describe(const std::optional<Message>& message) {
     return "none";
   }
   static constexpr std::array<std::string_view, 19> NAMES{
-      "InsertChar",     "Backspace",       "MoveSelection",    "ScrollEntry",   "Enter",
-      "ToggleFocus",    "SetFocus",        "ToggleFullscreen", "SelectMatch",   "SelectInflection",
-      "SetQuery",       "ToggleDocuments", "CloseDocuments",   "ToggleEnglish", "ToggleTable",
-      "HistoryBack",    "HistoryForward",  "ClearQuery",       "DeleteWord"};
+      "InsertChar",  "Backspace",       "MoveSelection",    "ScrollEntry",   "Enter",
+      "ToggleFocus", "SetFocus",        "ToggleFullscreen", "SelectMatch",   "SelectInflection",
+      "SetQuery",    "ToggleDocuments", "CloseDocuments",   "ToggleEnglish", "ToggleTable",
+      "HistoryBack", "HistoryForward",  "ClearQuery",       "DeleteWord"};
   static_assert(NAMES.size() == std::variant_size_v<Message>);
   std::string out(NAMES[message->index()]);
   std::visit(

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "base/utf8.h"
-#include "core/text.h"
 #include "core/lexicon.h"
 #include "core/morphology.h"
+#include "core/text.h"
 #include "format/frequency.h"
 #include "format/gloss.h"
 #include "format/multi.h"
