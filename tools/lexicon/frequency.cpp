@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "core/text.h"
 #include "lexicon/text.h"
 
 namespace pnt::lexicon {
@@ -14,7 +15,7 @@ void count_headwords(std::string_view text, const Morphology& morphology,
   for (const std::string& token : word_tokens(text)) {
     std::vector<std::string_view> headwords = morphology.lemmas(token);
     if (headwords.empty()) {
-      headwords = morphology.lemmas(lower_case(token));
+      headwords = morphology.lemmas(to_lower(token));
     }
     ids.clear();
     for (const std::string_view headword : headwords) {
