@@ -324,6 +324,21 @@ Step with_alt(Step step) {
   return step;
 }
 
+// Left and Right mean back and forward only bare or with Alt/Meta; with Ctrl or Shift alone
+// they are keys the program has no use for. Applied before a leading Esc adds Alt.
+Step without_bare_modified_arrow(Step step) {
+  if (!step.event) {
+    return step;
+  }
+  const auto* pressed = std::get_if<KeyEvent>(&*step.event);
+  const bool arrow =
+      pressed != nullptr && (pressed->key == Key::Left || pressed->key == Key::Right);
+  if (arrow && !pressed->alt && (pressed->ctrl || pressed->shift)) {
+    step.event = key(Key::Other);
+  }
+  return step;
+}
+
 // Esc and what it starts: Esc alone (after the time-out), a sequence, Alt+key, or one more Esc
 // before a sequence (Alt+sequence; a report after it is an Esc press and then the report).
 Step parse_escape(Bytes b, bool final) {
@@ -331,7 +346,7 @@ Step parse_escape(Bytes b, bool final) {
     return final ? done(1, key(Key::Esc)) : MORE;
   }
   if (b[1] == '[' || b[1] == 'O') {
-    return parse_sequence(b, final);
+    return without_bare_modified_arrow(parse_sequence(b, final));
   }
   if (b[1] != ESC) {
     const Step step = parse_char(b.subspan(1), final);

@@ -6,6 +6,7 @@
 #include "app/table_layout.h"
 #include "base/utf8.h"
 #include "core/text.h"
+#include "core/wrap.h"
 
 namespace pnt {
 namespace {
@@ -114,32 +115,26 @@ void append_item(EntryRows& out, std::string_view prefix, std::string_view text,
   const std::size_t pw = char_count(prefix);
   const std::string indent(pw, ' ');
   writer.add_plain(prefix);
-  std::size_t col = pw;
-  for (const Token& token : split_spans(text)) {
-    const std::size_t tw = char_count(token.text);
+  const WrapRule rule{
+      .indent = pw, .width = width, .long_word = LongWord::Overflow, .max_col = MAX_COL};
+  wrap_words(text, rule, [&](const Token& token, std::string_view word, std::size_t col, Gap gap) {
     const Link* link = link_for(links, token);
-    if (col > pw) {
-      const std::size_t next = std::min(col + 1 + tw, MAX_COL);
-      if (next > width) {
-        writer.finish_row();
-        writer.add_plain(indent);
-        col = pw;
+    if (gap == Gap::Break) {
+      writer.finish_row();
+      writer.add_plain(indent);
+    } else if (gap == Gap::Space) {
+      if (writer.extends_link(link)) {
+        writer.append_space_to_link();
       } else {
-        if (writer.extends_link(link)) {
-          writer.append_space_to_link();
-        } else {
-          writer.add_plain(" ");
-        }
-        col += 1;
+        writer.add_plain(" ");
       }
     }
     if (link == nullptr) {
-      writer.add_plain(token.text);
+      writer.add_plain(word);
     } else {
-      writer.add_linked(token.text, link->target, col);
+      writer.add_linked(word, link->target, col);
     }
-    col += tw;
-  }
+  });
   writer.finish_row();
 }
 

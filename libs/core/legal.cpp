@@ -7,6 +7,7 @@
 
 #include "base/utf8.h"
 #include "core/text.h"
+#include "core/wrap.h"
 
 namespace pnt {
 namespace {
@@ -261,40 +262,17 @@ void wrap_line(std::string_view line, std::size_t width, std::vector<std::string
   if (char_count(indent) + 1 >= width) {
     indent = {};
   }
-  const std::size_t iw = char_count(indent);
   std::string current(indent);
-  std::size_t col = iw;
-  for (const Token& token : split_spans(rest)) {
-    std::string_view word = token.text;
-    std::size_t ww = char_count(word);
-    if (col > iw) {
-      if (col + 1 + ww <= width) {
-        current += ' ';
-        current += word;
-        col += 1 + ww;
-        continue;
-      }
+  const WrapRule rule{.indent = char_count(indent), .width = width, .long_word = LongWord::Cut};
+  wrap_words(rest, rule, [&](const Token&, std::string_view piece, std::size_t, Gap gap) {
+    if (gap == Gap::Break) {
       out.push_back(std::move(current));
       current.assign(indent);
-      col = iw;
+    } else if (gap == Gap::Space) {
+      current += ' ';
     }
-    if (col + ww <= width) {
-      current += word;
-      col += ww;
-      continue;
-    }
-    // Too long for any line: cut it into pieces that fill the room beside the indent.
-    while (ww + iw > width) {
-      const std::size_t piece = prefix_bytes(word, width - iw);
-      current += word.substr(0, piece);
-      out.push_back(std::move(current));
-      current.assign(indent);
-      word.remove_prefix(piece);
-      ww = char_count(word);
-    }
-    current += word;
-    col = iw + ww;
-  }
+    current += piece;
+  });
   out.push_back(std::move(current));
 }
 

@@ -119,8 +119,7 @@ TEST(InputDecoder, NavigationKeysInTheFormsTerminalsSend) {
       {"\x1b[1;7C", with(Key::Right, true, true, false)},
       {"\x1b\x1b[D", with(Key::Left, false, true, false)},
       {"\x1b\x1bOC", with(Key::Right, false, true, false)},
-      {"\x1b[d", with(Key::Left, false, false, true)},
-      {"\x1bOc", with(Key::Right, true, false, false)},
+      {"\x1b\x1bOc", with(Key::Right, true, true, false)},
       {"\x1b[H", press(Key::Home)},
       {"\x1b[F", press(Key::End)},
       {"\x1bOH", press(Key::Home)},
@@ -148,6 +147,9 @@ TEST(InputDecoder, NavigationKeysInTheFormsTerminalsSend) {
       {"\x1b[;5~", press(Key::Other)},
       {"\x1b[2;3D", press(Key::Other)},
       {"\x1b[1d", press(Key::Other)},
+      {"\x1b[d", press(Key::Other)},  // rxvt's Shift+Left, and Ctrl+Right, have no use here
+      {"\x1bOc", press(Key::Other)},
+      {"\x1b[1;6D", press(Key::Other)},
       {"\x1bO5~", press(Key::Other)},
   };
   for (const Case& c : cases) {
@@ -180,7 +182,7 @@ TEST(InputDecoder, TwoEscsAreTwoPresses) {
 }
 
 TEST(InputDecoder, UnknownEscapeSequencesAreSwallowedWhole) {
-  EXPECT_EQ(decode("\x1b[1;5Pz"), (Events{press(Key::Other), press(Key::Char, U'z')}));
+  EXPECT_EQ(decode("\x1b[1;5Cz"), (Events{press(Key::Other), press(Key::Char, U'z')}));
   EXPECT_EQ(decode("\x1bOPz"), (Events{press(Key::Other), press(Key::Char, U'z')}));
 }
 
