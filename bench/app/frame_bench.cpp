@@ -155,13 +155,15 @@ Shipped& shipped() {
   static Shipped loaded = [] {
     Shipped s;
     const std::filesystem::path dir = PNT_SHIPPED_DATA_DIR;
-    for (const char* name : {"inflections.fst", "inflections-multi.bin", "glosses.bin",
-                             "glosses.fst", "english.fst", "english-multi.bin", "mor.vfst"}) {
+    for (const char* name :
+         {"inflections.fst", "inflections-multi.bin", "glosses.bin", "glosses.fst", "english.fst",
+          "english-multi.bin", "mor.vfst", "frequencies.bin"}) {
       std::ifstream in(dir / name, std::ios::binary);
       s.files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    Result<Dictionary> dictionary = open_dictionary(
-        {s.files[0], s.files[1], s.files[2], s.files[3], s.files[4], s.files[5], s.files[6]});
+    Result<Dictionary> dictionary =
+        open_dictionary({s.files[0], s.files[1], s.files[2], s.files[3], s.files[4], s.files[5],
+                         s.files[6], s.files[7]});
     if (!dictionary || !dictionary->transducer) {
       s.problem = "no shipped data set with a transducer in " + dir.string();
       return s;

@@ -45,7 +45,7 @@ const Shipped& shipped() {
     const fs::path dir = PNT_SHIPPED_DATA_DIR;
     for (const char* name :
          {"inflections.fst", "inflections-multi.bin", "glosses.bin", "glosses.fst", "english.fst",
-          "english-multi.bin", "frequencies.bin"}) {
+          "english-multi.bin", "frequencies.bin", "mor.vfst"}) {
       s.files.push_back(read_file(dir / name));
     }
     auto opened = pnt::open_dictionary({.inflections_fst = s.files[0],
@@ -54,6 +54,7 @@ const Shipped& shipped() {
                                         .glosses_fst = s.files[3],
                                         .english_fst = s.files[4],
                                         .english_multi = s.files[5],
+                                        .mor_vfst = s.files[7],
                                         .frequencies_bin = s.files[6]});
     if (!opened) {
       s.problem = "cannot open the shipped data: " + opened.error().message();
