@@ -29,8 +29,8 @@ Forest\tenglish\tmetsä\tsalo\tkorpi\tselkonen
 xyzzyq\tnone
 ")
 
-# Entries: a headword's meanings one per line, garbage.
-check("--entry" "taloissa\nxyzzyq\n"
-"taloissa\tnoun\tinessive plural of talo
-xyzzyq\tnone
+# Entries: a headword's meanings one per line; a form that is no headword has none.
+check("--entry" "omena\ntaloissa\n"
+"omena\tnoun\tapple
+taloissa\tnone
 ")
