@@ -284,30 +284,6 @@ bool is_citation_form(const Reading& r) {
          (c.empty() || (c == "nimento" && r.get(Attr::Number) == "singular"));
 }
 
-// Gives `form` the capitals that `model` (the headword) has at the same letter positions.
-std::string with_case_of(std::string_view form, std::string_view model) {
-  std::string out;
-  std::size_t fp = 0;
-  std::size_t mp = 0;
-  while (fp < form.size()) {
-    std::size_t start = fp;
-    char32_t f = decode_utf8(form, fp);
-    std::string_view letter = form.substr(start, fp - start);
-    if (mp < model.size()) {
-      std::size_t mstart = mp;
-      (void)decode_utf8(model, mp);
-      std::string_view m = model.substr(mstart, mp - mstart);
-      if (m != letter && to_lower(m) == letter) {
-        out += m;
-        continue;
-      }
-    }
-    (void)f;
-    out += letter;
-  }
-  return out;
-}
-
 }  // namespace
 
 std::vector<const TableCell*> InflectionTable::cells() const {
@@ -382,7 +358,7 @@ InflectionTable build_inflection_table(const vfst::Transducer& transducer,
       if (spec.participle != (participle && !own) || !fits(spec, *r)) {
         continue;
       }
-      std::string form = with_case_of(lexeme->prefix + std::string(path.surface), headword);
+      std::string form = with_capitals_of(lexeme->prefix + std::string(path.surface), headword);
       if (std::find(forms[i].begin(), forms[i].end(), form) == forms[i].end()) {
         forms[i].push_back(std::move(form));
       }

@@ -173,4 +173,26 @@ std::string lower_first(std::string_view text) {
   return out;
 }
 
+std::string with_capitals_of(std::string_view form, std::string_view model) {
+  std::string out;
+  std::size_t fp = 0;
+  std::size_t mp = 0;
+  while (fp < form.size()) {
+    std::size_t start = fp;
+    (void)decode_utf8(form, fp);
+    std::string_view letter = form.substr(start, fp - start);
+    if (mp < model.size()) {
+      std::size_t mstart = mp;
+      (void)decode_utf8(model, mp);
+      std::string_view m = model.substr(mstart, mp - mstart);
+      if (m != letter && to_lower(m) == letter) {
+        out += m;
+        continue;
+      }
+    }
+    out += letter;
+  }
+  return out;
+}
+
 }  // namespace pnt

@@ -32,4 +32,8 @@ struct Token {
 /// rest is copied unchanged.
 [[nodiscard]] std::string lower_first(std::string_view text);
 
+/// `form` with the capitals that `model` has at the same letter positions ("helsingissä" after
+/// "Helsinki" is "Helsingissä"); letters past the model's end keep their case.
+[[nodiscard]] std::string with_capitals_of(std::string_view form, std::string_view model);
+
 }  // namespace pnt
