@@ -201,27 +201,27 @@ constexpr std::array<Attr, 10> KEYED = {
     Attr::Comparison, Attr::Sijamuoto, Attr::Number,     Attr::Possessive, Attr::Person,
     Attr::Mood,       Attr::Tense,     Attr::Participle, Attr::Focus,      Attr::Kysymysliite};
 
-bool fits(const CellSpec& spec, const Reading& r) {
+bool fits(const CellSpec& cell_spec, const Reading& r) {
   for (Attr a : KEYED) {
-    if (spec.loose && (a == Attr::Person || a == Attr::Number || a == Attr::Tense)) {
+    if (cell_spec.loose && (a == Attr::Person || a == Attr::Number || a == Attr::Tense)) {
       continue;
     }
     if (a == Attr::Comparison && r.get(a) == "positive") {
       continue;  // a noun compound's last part may be an adjective ("ohimo·kihara")
     }
-    auto it = std::find_if(spec.attributes.begin(), spec.attributes.end(),
+    auto it = std::find_if(cell_spec.attributes.begin(), cell_spec.attributes.end(),
                            [&](const auto& kv) { return kv.first == a; });
     const std::string& have = r.get(a);
-    if (it == spec.attributes.end() ? !have.empty() : have != it->second) {
+    if (it == cell_spec.attributes.end() ? !have.empty() : have != it->second) {
       return false;
     }
   }
-  for (const auto& [a, value] : spec.attributes) {
+  for (const auto& [a, value] : cell_spec.attributes) {
     if (r.get(a) != value) {
       return false;
     }
   }
-  return negative_fits(spec.negative, r.get(Attr::Negative));
+  return negative_fits(cell_spec.negative, r.get(Attr::Negative));
 }
 
 // What the walk needs to know of the headword's lexeme, from one of its own outputs.
@@ -354,8 +354,8 @@ InflectionTable build_inflection_table(const vfst::Transducer& transducer,
       return;
     }
     for (std::size_t i = 0; i < layout.specs().size(); ++i) {
-      const CellSpec& spec = layout.specs()[i];
-      if (spec.participle != (participle && !own) || !fits(spec, *r)) {
+      const CellSpec& cell_spec = layout.specs()[i];
+      if (cell_spec.participle != (participle && !own) || !fits(cell_spec, *r)) {
         continue;
       }
       std::string form = with_capitals_of(lexeme->prefix + std::string(path.surface), headword);
@@ -370,9 +370,9 @@ InflectionTable build_inflection_table(const vfst::Transducer& transducer,
     if (forms[i].empty()) {
       continue;
     }
-    const CellSpec& spec = layout.specs()[i];
-    table.sections[spec.section].rows[spec.row].cells.push_back(
-        TableCell{spec.label, spec.attributes, std::move(forms[i])});
+    const CellSpec& cell_spec = layout.specs()[i];
+    table.sections[cell_spec.section].rows[cell_spec.row].cells.push_back(
+        TableCell{cell_spec.label, cell_spec.attributes, std::move(forms[i])});
   }
   for (TableSection& section : table.sections) {
     std::erase_if(section.rows, [](const TableRow& row) { return row.cells.empty(); });
