@@ -7,9 +7,11 @@
 #include <initializer_list>
 #include <iterator>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 #include "base/utf8.h"
+#include "core/readings.h"
 #include "core/text.h"
 
 namespace pnt {
@@ -191,6 +193,46 @@ class Reader {
     return words;
   }
 
+  // The headwords of the part [start, end) that the transducer read as a compound's part with
+  // base form `base` (empty when it gave none): the base first, then what the indexes give its
+  // text. `from_base` tells whether the base was a headword.
+  [[nodiscard]] std::vector<std::string> part_headwords(std::size_t start, std::size_t end,
+                                                        bool last, std::string_view base,
+                                                        bool& from_base) const {
+    std::vector<std::string> words;
+    const auto add = [&](std::string_view word, bool known) {
+      if (!word.empty() && std::find(words.begin(), words.end(), word) == words.end() &&
+          (known || lexicon_.has_headword(word))) {
+        words.emplace_back(word);
+      }
+    };
+    add(base, false);
+    from_base = !words.empty();
+    const std::string_view text = last ? part(start, end) : without_hyphen(part(start, end));
+    if (text.empty()) {
+      return words;
+    }
+    for (const std::string_view lemma : morphology_.lemmas(text)) {
+      add(lemma, true);
+    }
+    add(text, false);
+    if (!last) {
+      add(stem_headword(text), false);
+    }
+    return words;
+  }
+
+  // Whether the form [start, end) leads to `base`, or, when that is empty, is a key at all: a
+  // clitic the transducer does not tag may follow it.
+  [[nodiscard]] bool leads_to(std::size_t start, std::size_t end, std::string_view base) const {
+    const std::string_view text = part(start, end);
+    if (base.empty()) {
+      return !text.empty() && (morphology_.has_form(text) || lexicon_.has_headword(text));
+    }
+    const std::vector<std::string_view> lemmas = morphology_.lemmas(text);
+    return std::find(lemmas.begin(), lemmas.end(), base) != lemmas.end();
+  }
+
  private:
   static constexpr std::uint8_t UNKNOWN = 0xFF;
 
@@ -293,8 +335,213 @@ class Reader {
 
 }  // namespace
 
+namespace {
+
+// An analysis with what ranks it.
+struct Ranked {
+  Analysis analysis;
+  std::uint8_t word_parts = 0;
+  std::uint8_t last_chars = 0;
+  std::uint8_t other_leads = 0;
+  std::uint16_t order = 0;
+  unsigned score = 0;  // the sum of each word part's best frequency rank
+};
+
+auto shape(const Ranked& r) { return std::make_tuple(r.word_parts, -r.last_chars, r.other_leads); }
+auto shape(const Split& s) { return std::make_tuple(s.word_parts, -s.last_chars, s.other_leads); }
+
+bool ranked_before(const Ranked& a, const Ranked& b) {
+  if (shape(a) != shape(b)) {
+    return shape(a) < shape(b);
+  }
+  if (a.score != b.score) {
+    return a.score > b.score;
+  }
+  return a.order < b.order;
+}
+
+void score(Ranked& r, const Morphology& morphology, const FrequencyTable* frequencies) {
+  r.score = 0;
+  if (frequencies == nullptr) {
+    return;
+  }
+  for (const AnalysisPart& part : r.analysis.parts) {
+    std::uint8_t best = 0;
+    for (const std::string& headword : part.headwords) {
+      best = std::max(best, headword_rank(morphology, frequencies, headword));
+    }
+    r.score += best;
+  }
+}
+
+// Lower-cases a text that is read: nothing when that moves a character boundary, since the
+// transducer's boundaries must fall on the query's bytes.
+std::optional<std::string> lowered_in_place(std::string_view text) {
+  std::string lower = to_lower(text);
+  if (lower.size() != text.size()) {
+    return std::nullopt;
+  }
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (is_utf8_continuation(lower[i]) != is_utf8_continuation(text[i])) {
+      return std::nullopt;
+    }
+  }
+  return lower;
+}
+
+// The analysis one transducer reading gives, its parts at the reading's compound boundaries;
+// nothing when its last part leads to no headword.
+std::optional<Ranked> analysis_of_reading(const Reader& reader, const Reading& reading,
+                                          std::string_view lower) {
+  const auto size = static_cast<std::uint32_t>(lower.size());
+  std::uint32_t body_end = size;
+  if (reading.clitic > 0 && reading.clitic < size) {
+    body_end = reading.clitic;
+  }
+  std::vector<std::uint32_t> ends;
+  for (const std::uint32_t boundary : reading.boundaries) {
+    if (boundary > (ends.empty() ? 0 : ends.back()) && boundary < body_end &&
+        !is_utf8_continuation(lower[boundary])) {
+      ends.push_back(boundary);
+    } else {
+      return std::nullopt;  // boundaries the word's bytes do not bear out
+    }
+  }
+  if (reading.part_bases.size() != reading.boundaries.size() + 1) {
+    return std::nullopt;
+  }
+  // The base form of the part [start, …) that ends where part `i` ends, as the transducer
+  // gives it; empty when the base does not begin with the word's letters before the part.
+  const auto own_base = [&](std::size_t i, std::uint32_t start) {
+    const std::string_view base = reading.part_bases[std::min(i, reading.part_bases.size() - 1)];
+    const std::string_view prefix = lower.substr(0, start);
+    return base.starts_with(prefix) ? base.substr(prefix.size()) : std::string_view();
+  };
+  if (reading.clitic == 0) {
+    // A clitic the transducer does not tag ("talossa·han"), where the part before it leads to
+    // the reading's base form.
+    const std::uint32_t last_start = ends.empty() ? 0 : ends.back();
+    for (const std::string_view clitic : CLITICS) {
+      const std::size_t at = size - std::min<std::size_t>(size, clitic.size());
+      if (at > last_start && at < body_end && lower.ends_with(clitic) &&
+          reader.leads_to(last_start, at, own_base(ends.size(), last_start))) {
+        body_end = static_cast<std::uint32_t>(at);
+      }
+    }
+  }
+  const std::size_t boundary_count = ends.size();
+  ends.push_back(body_end);
+  Ranked r;
+  std::uint32_t start = 0;
+  for (std::size_t i = 0; i < ends.size(); ++i) {
+    const bool last = i + 1 == ends.size();
+    bool from_base = false;
+    std::vector<std::string> words = reader.part_headwords(
+        start, ends[i], last, own_base(last ? boundary_count : i, start), from_base);
+    if (words.empty()) {
+      if (last) {
+        return std::nullopt;
+      }
+      continue;  // joins the part after it
+    }
+    r.other_leads += !last && !from_base ? 1 : 0;
+    r.analysis.parts.push_back(AnalysisPart{start, ends[i], PartKind::Word, std::move(words)});
+    start = ends[i];
+  }
+  const AnalysisPart& last_part = r.analysis.parts.back();
+  r.word_parts = static_cast<std::uint8_t>(r.analysis.parts.size());
+  r.last_chars = static_cast<std::uint8_t>(
+      char_count(lower.substr(last_part.start, last_part.end - last_part.start)));
+  if (body_end < size) {
+    r.analysis.parts.push_back(AnalysisPart{body_end, size, PartKind::Clitic, {}});
+  }
+  return r;
+}
+
+// The analyses of the transducer's readings of `lower`, those with the same parts merged;
+// `read` tells whether the transducer read the word at all.
+std::vector<Ranked> transducer_analyses(const Reader& reader, const vfst::Transducer& transducer,
+                                        std::string_view lower, bool& read) {
+  std::vector<Ranked> out;
+  for (const std::string& output : vfst::lookup(transducer, lower)) {
+    const std::optional<Reading> reading = reading_of_output(output);
+    if (!reading) {
+      continue;
+    }
+    read = true;
+    std::optional<Ranked> r = analysis_of_reading(reader, *reading, lower);
+    if (!r) {
+      continue;
+    }
+    const auto same_parts = [&](const Ranked& o) {
+      return std::ranges::equal(o.analysis.parts, r->analysis.parts,
+                                [](const AnalysisPart& a, const AnalysisPart& b) {
+                                  return a.start == b.start && a.end == b.end && a.kind == b.kind;
+                                });
+    };
+    const auto known = std::find_if(out.begin(), out.end(), same_parts);
+    if (known == out.end()) {
+      r->order = static_cast<std::uint16_t>(out.size());
+      out.push_back(std::move(*r));
+      continue;
+    }
+    for (std::size_t k = 0; k < r->analysis.parts.size(); ++k) {
+      std::vector<std::string>& words = known->analysis.parts[k].headwords;
+      for (std::string& word : r->analysis.parts[k].headwords) {
+        if (std::find(words.begin(), words.end(), word) == words.end()) {
+          words.push_back(std::move(word));
+        }
+      }
+    }
+  }
+  return out;
+}
+
+// The index splitting: every reading of the text as parts the indexes know, resolved in rank
+// order as far as the best MAX_ANALYSES and whatever ties with the last of them.
+std::vector<Ranked> index_analyses(Reader& reader, std::string_view text) {
+  std::vector<Split> candidates;
+  candidates.reserve(32);
+  reader.read_body(text.size(), candidates);
+  for (const std::string_view clitic : CLITICS) {
+    if (text.size() > clitic.size() && text.ends_with(clitic)) {
+      reader.read_body(text.size() - clitic.size(), candidates);
+    }
+  }
+  std::sort(candidates.begin(), candidates.end(), ranks_before);
+
+  std::vector<Ranked> out;
+  for (const Split& c : candidates) {
+    if (out.size() >= MAX_ANALYSES && shape(c) != shape(out.back())) {
+      break;
+    }
+    Ranked r{{}, c.word_parts, c.last_chars, c.other_leads, c.order, 0};
+    r.analysis.parts.reserve(c.word_parts + 1U);
+    bool resolved = true;
+    for (std::size_t k = 0; k < c.word_parts && resolved; ++k) {
+      std::vector<std::string> words = reader.headwords(c, k);
+      resolved = !words.empty();
+      r.analysis.parts.push_back(
+          AnalysisPart{c.bounds[k], c.bounds[k + 1], PartKind::Word, std::move(words)});
+    }
+    if (!resolved) {
+      continue;
+    }
+    const std::uint32_t body_end = c.bounds[c.word_parts];
+    if (body_end < text.size()) {
+      r.analysis.parts.push_back(
+          AnalysisPart{body_end, static_cast<std::uint32_t>(text.size()), PartKind::Clitic, {}});
+    }
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
+}  // namespace
+
 std::vector<Analysis> analyse_word(const Lexicon& lexicon, const Morphology& morphology,
-                                   std::string_view query) {
+                                   std::string_view query, const vfst::Transducer* transducer,
+                                   const FrequencyTable* frequencies) {
   std::vector<Analysis> analyses;
   if (query.empty() || query.size() > MAX_ANALYSED_BYTES || !is_word(query)) {
     return analyses;
@@ -303,39 +550,27 @@ std::vector<Analysis> analyse_word(const Lexicon& lexicon, const Morphology& mor
   if (!text) {
     return analyses;
   }
-  Reader reader(lexicon, morphology, *text);
-  std::vector<Split> candidates;
-  candidates.reserve(32);
-  reader.read_body(text->size(), candidates);
-  for (const std::string_view clitic : CLITICS) {
-    if (text->size() > clitic.size() && text->ends_with(clitic)) {
-      reader.read_body(text->size() - clitic.size(), candidates);
+  std::vector<Ranked> ranked;
+  bool read = false;
+  if (transducer != nullptr) {
+    if (const std::optional<std::string> lower = lowered_in_place(*text)) {
+      const Reader reader(lexicon, morphology, *lower);
+      ranked = transducer_analyses(reader, *transducer, *lower, read);
     }
   }
-  std::sort(candidates.begin(), candidates.end(), ranks_before);
-
-  for (const Split& c : candidates) {
+  if (!read) {
+    Reader reader(lexicon, morphology, *text);
+    ranked = index_analyses(reader, *text);
+  }
+  for (Ranked& r : ranked) {
+    score(r, morphology, frequencies);
+  }
+  std::sort(ranked.begin(), ranked.end(), ranked_before);
+  for (Ranked& r : ranked) {
     if (analyses.size() >= MAX_ANALYSES) {
       break;
     }
-    Analysis analysis;
-    analysis.parts.reserve(c.word_parts + 1U);
-    bool resolved = true;
-    for (std::size_t k = 0; k < c.word_parts && resolved; ++k) {
-      std::vector<std::string> words = reader.headwords(c, k);
-      resolved = !words.empty();
-      analysis.parts.push_back(
-          AnalysisPart{c.bounds[k], c.bounds[k + 1], PartKind::Word, std::move(words)});
-    }
-    if (!resolved) {
-      continue;
-    }
-    const std::uint32_t body_end = c.bounds[c.word_parts];
-    if (body_end < text->size()) {
-      analysis.parts.push_back(
-          AnalysisPart{body_end, static_cast<std::uint32_t>(text->size()), PartKind::Clitic, {}});
-    }
-    analyses.push_back(std::move(analysis));
+    analyses.push_back(std::move(r.analysis));
   }
   return analyses;
 }

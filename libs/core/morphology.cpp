@@ -148,4 +148,13 @@ std::vector<std::string_view> Morphology::lemmas(std::string_view form) const {
   return std::move(*words);
 }
 
+std::uint8_t headword_rank(const Morphology& morphology, const FrequencyTable* frequencies,
+                           std::string_view headword) {
+  if (frequencies == nullptr) {
+    return 0;
+  }
+  const std::optional<EntryId> id = morphology.entry_id(headword);
+  return id ? frequencies->rank(*id) : 0;
+}
+
 }  // namespace pnt

@@ -9,6 +9,7 @@
 #include "base/bytes.h"
 #include "base/error.h"
 #include "core/lexicon.h"
+#include "format/frequency.h"
 #include "format/multi.h"
 #include "fstmap/map.h"
 
@@ -74,5 +75,11 @@ class Morphology {
   std::vector<char> arena_;                   // all headwords back to back
   std::vector<std::uint32_t> headword_ends_;  // end offset of headword i in arena_
 };
+
+/// How common `headword` is by `frequencies`: its rank; 0 without a table or for a word that is
+/// no headword.
+[[nodiscard]] std::uint8_t headword_rank(const Morphology& morphology,
+                                         const FrequencyTable* frequencies,
+                                         std::string_view headword);
 
 }  // namespace pnt

@@ -1,8 +1,7 @@
 #include "core/readings.h"
 
-#include <utf8proc.h>
-
 #include <algorithm>
+#include <vector>
 
 #include "base/utf8.h"
 #include "core/text.h"
@@ -103,51 +102,14 @@ const TagValue* tag_value(std::string_view tag) {
   return nullptr;
 }
 
-std::string to_upper_char(char32_t ch) {
-  std::string out;
-  append_utf8(out, static_cast<char32_t>(utf8proc_toupper(static_cast<utf8proc_int32_t>(ch))));
-  return out;
-}
-
-// Gives `base` the capitals of the word's written form: `letter_case` holds one of 'i' / 'j'
-// (upper) or 'p' / 'q' (lower) per letter, from a structure group ("[Xr]jjjj[X]" for "HTML")
-// or from the first part's root ("Alkio"). Letters past its end keep their case.
-std::string with_case(std::string_view base, std::string_view letter_case) {
-  std::string out;
-  std::size_t pos = 0;
-  std::size_t k = 0;
-  while (pos < base.size()) {
-    std::size_t start = pos;
-    char32_t ch = decode_utf8(base, pos);
-    std::string_view letter = base.substr(start, pos - start);
-    bool is_letter = letter != "-" && letter != ":" && letter != "'" && letter != ".";
-    if (is_letter && k < letter_case.size() && (letter_case[k] == 'i' || letter_case[k] == 'j')) {
-      std::string upper = to_upper_char(ch);
-      out += upper;
-    } else {
-      out += letter;
-    }
-    if (is_letter) {
-      ++k;
-    }
+// The capitals of a structure group: one of 'i' / 'j' (upper) or 'p' / 'q' (lower) per letter
+// ("[Xr]jjjj[X]" for "HTML").
+std::vector<bool> structure_capitals(std::string_view letters) {
+  std::vector<bool> capitals;
+  for (const char ch : letters) {
+    capitals.push_back(ch == 'i' || ch == 'j');
   }
-  return out;
-}
-
-// The case pattern of a root: 'i' for a capital letter, 'p' for any other.
-std::string case_of(std::string_view root) {
-  std::string pattern;
-  std::size_t pos = 0;
-  while (pos < root.size()) {
-    std::size_t start = pos;
-    (void)decode_utf8(root, pos);
-    std::string_view letter = root.substr(start, pos - start);
-    if (letter == "-" || letter == ":" || letter == "'" || letter == ".") {
-      continue;
-    }
-    pattern += to_lower(letter) != letter ? 'i' : 'p';
-  }
-  return pattern;
+  return capitals;
 }
 
 }  // namespace
@@ -162,7 +124,7 @@ std::optional<Reading> reading_of_output(std::string_view output) {
   std::string base;            // base form of the word as far as it is known
   std::string part_base;       // the base when the current part began
   std::size_t part_start = 0;  // where the current part's letters begin in `surface`
-  std::string letter_case;     // capitals of the first part, see with_case()
+  std::vector<bool> capitals;  // of the first part's root or structure group
   std::string verb_base;       // the base when a participle tag was seen
   bool participle_undone = false;
   bool after_stem = false;  // a later part follows a word (not a prefix such as "epä")
@@ -171,6 +133,7 @@ std::optional<Reading> reading_of_output(std::string_view output) {
   bool derived_first = false;
   bool clitic = false;
   bool class_in_part = false;
+  bool root_in_part = false;  // the current part has a root or derivation of its own
   Group group = Group::None;
   std::string_view word_class;
   for (std::size_t i = 0; i < output.size();) {
@@ -197,14 +160,16 @@ std::optional<Reading> reading_of_output(std::string_view output) {
         // An empty root ("[Bc]toista[Xp][X]") continues the word before it.
         base = group_text.empty() ? part_base + surface.substr(part_start) : surface + group_text;
         has_root = true;
-        if (!compound && letter_case.empty()) {
-          letter_case = case_of(group_text);
+        root_in_part = true;
+        if (!compound && capitals.empty()) {
+          capitals = capitals_of(group_text);
         }
       } else if (group == Group::Derivation) {
         base = surface + group_text;
         derived_first = derived_first || !compound;
+        root_in_part = true;
       } else if (group == Group::Structure && !compound) {
-        letter_case = group_text;
+        capitals = structure_capitals(group_text);
       }
       group = Group::None;
     } else if (tag == "[Xp]" || tag == "[Xj]" || tag == "[Xr]") {
@@ -216,7 +181,9 @@ std::optional<Reading> reading_of_output(std::string_view output) {
     } else if (tag == "[Bc]") {
       if (!surface.empty()) {
         r.boundaries.push_back(static_cast<std::uint32_t>(surface.size()));
+        r.part_bases.push_back(root_in_part ? base : std::string());
       }
+      root_in_part = false;
       compound = true;
       class_in_part = false;
       part_base = base;
@@ -245,13 +212,17 @@ std::optional<Reading> reading_of_output(std::string_view output) {
         verb_base = base;
         participle_undone = false;
       }
-      clitic = clitic || tv->attr == Attr::Focus || tv->attr == Attr::Kysymysliite;
+      if (tv->attr == Attr::Focus || tv->attr == Attr::Kysymysliite) {
+        r.clitic = r.clitic != 0 ? r.clitic : static_cast<std::uint32_t>(surface.size());
+        clitic = true;
+      }
     }
   }
   if (!has_root) {
     return std::nullopt;
   }
-  r.set(Attr::Baseform, derived_first ? base : with_case(base, letter_case));
+  r.part_bases.push_back(root_in_part ? base : std::string());
+  r.set(Attr::Baseform, derived_first ? base : with_capitals(base, capitals));
   const bool compared = !r.get(Attr::Comparison).empty() || r.get(Attr::Sijamuoto) == "kerrontosti";
   if (word_class == "nimisana_laatusana" && (compared || after_stem)) {
     word_class = "laatusana";

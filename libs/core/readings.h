@@ -43,6 +43,12 @@ struct Reading {
   /// Byte offsets in the (lower-cased) form where a compound's later parts start, ascending;
   /// empty for a word of one part. "hiirenloukku" has {6}.
   std::vector<std::uint32_t> boundaries;
+  /// The base form of the word up to the end of each part, one more than `boundaries`, as the
+  /// transducer writes it: {"hiiri", "hiirenloukku"}; empty for a part with no root of its own
+  /// (the prefix "epä" of "epäselvyys").
+  std::vector<std::string> part_bases;
+  /// Byte offset where a clitic the transducer tags (-kin, -kaan, -ko) begins; 0 for none.
+  std::uint32_t clitic = 0;
 
   [[nodiscard]] const std::string& get(Attr attr) const {
     return values[static_cast<std::size_t>(attr)];

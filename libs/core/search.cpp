@@ -133,11 +133,7 @@ unsigned suggest_distance(std::string_view query) {
 }
 
 std::uint8_t rank_of(const SearchContext& context, std::string_view headword) {
-  if (context.frequencies == nullptr) {
-    return 0;
-  }
-  const auto id = context.morphology.entry_id(headword);
-  return id ? context.frequencies->rank(*id) : 0;
+  return headword_rank(context.morphology, context.frequencies, headword);
 }
 
 // A suggested row with what orders it: nearer first, then more common, then byte order.
@@ -247,7 +243,8 @@ void english_suggest_step(const SearchContext& context, std::string_view query,
 // A word no index holds may still be made of words they hold: one row per headword of each
 // word part, best analysis first, each (part, headword) once; the form shows the boundaries.
 void analysis_step(const SearchContext& context, std::string_view query, SearchResult& result) {
-  result.analyses = analyse_word(context.lexicon, context.morphology, query);
+  result.analyses = analyse_word(context.lexicon, context.morphology, query, context.transducer,
+                                 context.frequencies);
   std::vector<std::tuple<std::uint32_t, std::uint32_t, std::string_view>> shown;
   for (const Analysis& analysis : result.analyses) {
     const std::string form = marked_form(query, analysis);

@@ -55,6 +55,9 @@ struct SearchContext {
   const EnglishIndex& english;
   /// How common each headword is; none: every headword ranks alike.
   const FrequencyTable* frequencies = nullptr;
+  /// The morphology transducer, whose compound boundaries the analysis takes; none: the
+  /// analysis splits by the indexes alone.
+  const vfst::Transducer* transducer = nullptr;
 };
 
 /// Both lists as the first step that finds a row leaves them, the focus it asks for, and, for

@@ -173,26 +173,53 @@ std::string lower_first(std::string_view text) {
   return out;
 }
 
-std::string with_capitals_of(std::string_view form, std::string_view model) {
-  std::string out;
-  std::size_t fp = 0;
-  std::size_t mp = 0;
-  while (fp < form.size()) {
-    std::size_t start = fp;
-    (void)decode_utf8(form, fp);
-    std::string_view letter = form.substr(start, fp - start);
-    if (mp < model.size()) {
-      std::size_t mstart = mp;
-      (void)decode_utf8(model, mp);
-      std::string_view m = model.substr(mstart, mp - mstart);
-      if (m != letter && to_lower(m) == letter) {
-        out += m;
-        continue;
-      }
+namespace {
+
+// Marks inside a word that take no capital and hold no letter's place ("HTML-kopio", "tv:ssä").
+bool is_word_mark(std::string_view letter) {
+  return letter == "-" || letter == ":" || letter == "'" || letter == ".";
+}
+
+}  // namespace
+
+std::vector<bool> capitals_of(std::string_view model) {
+  std::vector<bool> capitals;
+  for (std::size_t pos = 0; pos < model.size();) {
+    const std::size_t start = pos;
+    (void)decode_utf8(model, pos);
+    const std::string_view letter = model.substr(start, pos - start);
+    if (!is_word_mark(letter)) {
+      capitals.push_back(to_lower(letter) != letter);
     }
-    out += letter;
+  }
+  return capitals;
+}
+
+std::string with_capitals(std::string_view form, const std::vector<bool>& capitals) {
+  std::string out;
+  out.reserve(form.size());
+  std::size_t k = 0;
+  for (std::size_t pos = 0; pos < form.size();) {
+    const std::size_t start = pos;
+    const char32_t ch = decode_utf8(form, pos);
+    const std::string_view letter = form.substr(start, pos - start);
+    if (is_word_mark(letter)) {
+      out += letter;
+      continue;
+    }
+    if (k < capitals.size() && capitals[k]) {
+      append_utf8(out,
+                  static_cast<char32_t>(utf8proc_toupper(static_cast<utf8proc_int32_t>(ch))));
+    } else {
+      out += letter;
+    }
+    ++k;
   }
   return out;
+}
+
+std::string with_capitals_of(std::string_view form, std::string_view model) {
+  return with_capitals(form, capitals_of(model));
 }
 
 }  // namespace pnt

@@ -32,6 +32,14 @@ struct Token {
 /// rest is copied unchanged.
 [[nodiscard]] std::string lower_first(std::string_view text);
 
+/// One flag per letter of `model`, set for a capital; "-", ":", "'" and "." hold no letter's
+/// place ("HTML-kopio" has four capitals, then five letters that are none).
+[[nodiscard]] std::vector<bool> capitals_of(std::string_view model);
+
+/// `form` with the letters that `capitals` flags upper-cased, letters counted as capitals_of
+/// counts them; letters past its end keep their case.
+[[nodiscard]] std::string with_capitals(std::string_view form, const std::vector<bool>& capitals);
+
 /// `form` with the capitals that `model` has at the same letter positions ("helsingissä" after
 /// "Helsinki" is "Helsingissä"); letters past the model's end keep their case.
 [[nodiscard]] std::string with_capitals_of(std::string_view form, std::string_view model);

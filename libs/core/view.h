@@ -94,7 +94,7 @@ class View {
 
   [[nodiscard]] ExpandContext context() const { return {lexicon, morphology}; }
   [[nodiscard]] SearchContext search_context() const {
-    return {lexicon, morphology, english, &frequencies};
+    return {lexicon, morphology, english, &frequencies, transducer ? &*transducer : nullptr};
   }
 
   Lexicon lexicon;

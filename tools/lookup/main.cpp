@@ -30,6 +30,12 @@
 namespace pnt {
 namespace {
 
+// What the program's search reads, over the whole dictionary.
+SearchContext search_context(const Dictionary& dictionary) {
+  return {dictionary.lexicon, dictionary.morphology, dictionary.english, &dictionary.frequencies,
+          dictionary.transducer ? &*dictionary.transducer : nullptr};
+}
+
 void append_joined(std::string& line, const std::vector<std::string_view>& words) {
   for (const std::string_view word : words) {
     line += '\t';
@@ -51,9 +57,7 @@ std::string finnish_line(const Dictionary& dictionary, const std::string& word) 
     append_joined(line, morphology.lemmas(word));
     return line;
   }
-  const SearchResult result =
-      search({lexicon, morphology, dictionary.english, &dictionary.frequencies}, word,
-             SearchMode::Finnish);
+  const SearchResult result = search(search_context(dictionary), word, SearchMode::Finnish);
   if (result.step != SearchStep::Analysis) {
     return line + "\tnone";
   }
@@ -109,9 +113,7 @@ std::string entry_lines(const Dictionary& dictionary, const std::string& word) {
 // The rows the program shows for the Finnish query, as it shows them.
 std::string rows_line(const Dictionary& dictionary, const std::string& word) {
   constexpr std::size_t MAX_ROWS = 10;
-  const SearchResult result = search(
-      {dictionary.lexicon, dictionary.morphology, dictionary.english, &dictionary.frequencies},
-      word, SearchMode::Finnish);
+  const SearchResult result = search(search_context(dictionary), word, SearchMode::Finnish);
   std::vector<std::string> rows;
   const auto add_matches = [&] {
     for (const MatchRow& row : result.matches) {
