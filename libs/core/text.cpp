@@ -208,8 +208,7 @@ std::string with_capitals(std::string_view form, const std::vector<bool>& capita
       continue;
     }
     if (k < capitals.size() && capitals[k]) {
-      append_utf8(out,
-                  static_cast<char32_t>(utf8proc_toupper(static_cast<utf8proc_int32_t>(ch))));
+      append_utf8(out, static_cast<char32_t>(utf8proc_toupper(static_cast<utf8proc_int32_t>(ch))));
     } else {
       out += letter;
     }

@@ -6,7 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "format/frequency.h"
 #include "tests/support/fixture.h"
+#include "tests/support/vfst_writer.h"
+#include "vfst/transducer.h"
 
 namespace pnt {
 namespace {
@@ -94,6 +97,84 @@ TEST(AnalyseWord, ReadsCompoundsCliticsAndCapitals) {
               c.analyses)
         << c.query;
   }
+}
+
+// A word the transducer reads splits only at its compound boundaries, each part leading to the
+// base form it gives; a word it rejects is split by the indexes as before.
+TEST(AnalyseWord, TakesTheTransducersCompoundBoundaries) {
+  FixtureTable table = compound_table();
+  for (const char* word : {"hiiri", "loukku", "lapsi", "kuvaus", "uksi", "epäselvyys"}) {
+    table.headwords.push_back(HeadwordRow{word, {TableGroup{"noun", {"a meaning"}}}});
+  }
+  table.forms.push_back({"ukset", {"uksi"}});
+  table.forms.push_back({"tahrassa", {"tahra"}});
+  const testing::Fixture fixture = testing::make_fixture(table);
+  const std::vector<std::uint8_t> mor = testing::vfst_of_words({
+      {"hiirenloukussa",
+       "[Ln][Xp]hiiri[X]hiir[Sg][Ny]en[Bh][Bc][Ln][Xp]loukku[X]loukku[Sine][Ny]ssa"},
+      {"hiirenloukkukin",
+       "[Ln][Xp]hiiri[X]hiir[Sg][Ny]en[Bh][Bc][Ln][Xp]loukku[X]loukku[Sn][Ny][Fkin][Ef]kin"},
+      {"lastentahrassahan",
+       "[Ln][Xp]lapsi[X]la[Sg][Nm]sten[Bh][Bc][Ln][Xp]tahra[X]tahr[Sine][Ny]assahan[Ef]"},
+      {"kuvaukset", "[Lt][Xp]kuvata[X]kuva[Ln][Xj]us[X]u[Sn][Nm]kset"},
+      {"epäselvyyttä", "[Lp]epä[Bh][Bc][Ll][Xp]selvä[X]selvy[Ln][Xj]ys[X]y[Sp][Ny]yttä"},
+      {"kuvatahra", "[Ln][Xp]kuvatahra[X]kuvatahr[Sn][Ny]a"},
+  });
+  const auto transducer = vfst::Transducer::open(mor);
+  ASSERT_TRUE(transducer) << transducer.error().message();
+  const struct {
+    std::string_view query;
+    Strings with;     // read with the transducer
+    Strings without;  // by the indexes alone
+  } cases[] = {
+      // A genitive the index does not lead back, and a plural one, as first parts.
+      {"hiirenloukussa", {"hiiren=hiiri loukussa=loukku"}, {}},
+      {"Hiirenloukkukin", {"Hiiren=hiiri loukku=loukku kin="}, {}},
+      {"lastentahrassahan", {"lasten=lapsi tahrassa=tahra han="}, {}},
+      // A derivation stays one word, which leads to its base form.
+      {"kuvaukset", {"kuvaukset=kuvaus"}, {"kuva=kuva ukset=uksi"}},
+      {"KUVAUKSET", {"KUVAUKSET=kuvaus"}, {"KUVA=kuva UKSET=uksi"}},
+      // A prefix that is no headword joins the part after it.
+      {"epäselvyyttä", {"epäselvyyttä=epäselvyys"}, {}},
+      // Read as one word that is no headword: no analysis, and no splitting by the indexes.
+      {"kuvatahra", {}, {"kuva=kuva tahra=tahra"}},
+      // Not read: the indexes split it.
+      {"kuvaikkunassa", {"kuva=kuva ikkunassa=ikkuna"}, {"kuva=kuva ikkunassa=ikkuna"}},
+  };
+  const Lexicon& lexicon = fixture.dictionary.lexicon;
+  const Morphology& morphology = fixture.dictionary.morphology;
+  for (const auto& c : cases) {
+    EXPECT_EQ(described(c.query, analyse_word(lexicon, morphology, c.query, &*transducer)), c.with)
+        << c.query;
+    EXPECT_EQ(described(c.query, analyse_word(lexicon, morphology, c.query)), c.without) << c.query;
+  }
+}
+
+TEST(AnalyseWord, EqualAnalysesGoToTheMoreCommonWords) {
+  FixtureTable table = compound_table();
+  for (const char* word : {"kuvat", "alo", "kissa"}) {
+    table.headwords.push_back(HeadwordRow{word, {TableGroup{"noun", {"a meaning"}}}});
+  }
+  const testing::Fixture fixture = testing::make_fixture(table);
+  const Lexicon& lexicon = fixture.dictionary.lexicon;
+  const Morphology& morphology = fixture.dictionary.morphology;
+  std::vector<std::uint64_t> counts(morphology.headword_count(), 1);
+  for (const char* word : {"kuvat", "alo"}) {
+    counts[*morphology.entry_id(word)] = 1000;
+  }
+  const std::vector<std::uint8_t> blob = write_frequencies(counts);
+  const auto frequencies = FrequencyTable::parse(blob);
+  ASSERT_TRUE(frequencies);
+  const Strings by_order = {"kuva=kuva talo=talo kissa=kissa", "kuvat=kuvat alo=alo kissa=kissa"};
+  EXPECT_EQ(described("kuvatalokissa", analyse_word(lexicon, morphology, "kuvatalokissa")),
+            by_order);
+  EXPECT_EQ(described("kuvatalokissa",
+                      analyse_word(lexicon, morphology, "kuvatalokissa", nullptr, &*frequencies)),
+            (Strings{by_order[1], by_order[0]}));
+  // Fewer parts still come first, however rare.
+  EXPECT_EQ(described("kuvakissa",
+                      analyse_word(lexicon, morphology, "kuvakissa", nullptr, &*frequencies)),
+            Strings{"kuva=kuva kissa=kissa"});
 }
 
 TEST(AnalyseWord, LongQueriesAreNotAnalysed) {

@@ -2,6 +2,7 @@
 // the data files (glosses, inflections, English index), checks a sample of the form index
 // against libvoikko, and measures coverage on running text, with and without the word analysis.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -130,6 +131,33 @@ std::unordered_map<std::string, std::uint64_t> accepted_tokens(std::string_view 
   return counts;
 }
 
+// What the program answers a token with, by pnt-lookup's line. The first four are counted as
+// covered; a reading is a one-part analysis ("KUVAUS ~> kuvaus"), whose line pnt-lookup gives
+// only when the headword's entry shows. Read without dots or a typo away is reported apart.
+enum class Answer : std::uint8_t { Headword, Form, Analysis, Reading, Folded, Suggest, None };
+constexpr const char* ANSWER_NAMES[] = {"headword", "form",    "analysis", "reading",
+                                        "folded",   "suggest", "none"};
+
+bool counted(Answer answer) { return answer < Answer::Folded; }
+
+Answer answer_of(const std::vector<std::string>& fields) {
+  if (fields.size() < 2) {
+    return Answer::None;
+  }
+  const std::string& kind = fields[1];
+  if (kind == "analysis") {
+    // One word part and no clitic: the transducer's (or the lower-cased) reading of the word.
+    const bool one_part = fields.size() == 3 && !fields[2].ends_with('=');
+    return one_part ? Answer::Reading : Answer::Analysis;
+  }
+  for (std::size_t a = 0; a < std::size(ANSWER_NAMES); ++a) {
+    if (kind == ANSWER_NAMES[a]) {
+      return static_cast<Answer>(a);
+    }
+  }
+  return Answer::None;
+}
+
 double percent(std::uint64_t part, std::uint64_t whole) {
   return whole ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0;
 }
@@ -178,16 +206,25 @@ int run_coverage(const Options& opt) {
       looked_up.emplace(std::move(word), std::move(fields));
     }
   }
-  // The line a token is shown by: as typed, else lower-cased; none when neither finds anything.
+  // The line a token is shown by: as typed or lower-cased, whichever answers better (in the
+  // order of Answer); none when neither finds anything.
   auto shown = [&](const std::string& token) -> const std::vector<std::string>* {
+    const std::vector<std::string>* best = nullptr;
+    Answer best_answer = Answer::None;
     for (const std::string& word : {token, to_lower(token)}) {
       const auto it = looked_up.find(word);
-      if (it != looked_up.end() && it->second.size() > 1 && it->second[1] != "none") {
-        return &it->second;
+      if (it == looked_up.end()) {
+        continue;
+      }
+      const Answer answer = answer_of(it->second);
+      if (answer < best_answer) {
+        best = &it->second;
+        best_answer = answer;
       }
     }
-    return nullptr;
+    return best;
   };
+  std::array<std::uint64_t, std::size(ANSWER_NAMES)> by_answer{};
 
   std::uint64_t total = 0;
   std::uint64_t hits = 0;
@@ -198,18 +235,21 @@ int run_coverage(const Options& opt) {
   std::vector<std::pair<std::uint64_t, const std::vector<std::string>*>> analysed;
   for (const auto& [token, n] : counts) {
     total += n;
+    const std::vector<std::string>* line = looked_up.empty() ? nullptr : shown(token);
+    const Answer answer = line == nullptr ? Answer::None : answer_of(*line);
     if (map->get(as_bytes(token)) || map->get(as_bytes(to_lower(token)))) {
       hits += n;
       analysed_hits += n;
+      by_answer[static_cast<std::size_t>(counted(answer) ? answer : Answer::Form)] += n;
       continue;
     }
-    const std::vector<std::string>* line = looked_up.empty() ? nullptr : shown(token);
-    if (line == nullptr) {
+    by_answer[static_cast<std::size_t>(answer)] += n;
+    if (!counted(answer)) {
       misses.emplace_back(n, token);
       continue;
     }
     analysed_hits += n;
-    if ((*line)[1] != "analysis") {
+    if (answer != Answer::Analysis) {
       continue;
     }
     analysed.emplace_back(n, line);
@@ -242,6 +282,14 @@ int run_coverage(const Options& opt) {
     std::printf("coverage with analysis: %llu of %llu (%.2f %%)\n",
                 static_cast<unsigned long long>(analysed_hits),
                 static_cast<unsigned long long>(total), percent(analysed_hits, total));
+    std::printf("answers (tokens):");
+    for (std::size_t a = 0; a < by_answer.size(); ++a) {
+      std::printf(" %s %llu (%.2f %%)%s", ANSWER_NAMES[a],
+                  static_cast<unsigned long long>(by_answer[a]), percent(by_answer[a], total),
+                  a + 1 == by_answer.size()                      ? "\n"
+                  : static_cast<Answer>(a + 1) == Answer::Folded ? "; not counted:"
+                                                                 : ",");
+    }
     std::printf(
         "boundaries: %llu of %llu tokens analysed into two or more word parts (%.2f %%) have "
         "every boundary where libvoikko puts one\n",

@@ -4,6 +4,9 @@
 //   word  headword  word                   a key of the headword index
 //   word  form  headword…                  else a key of the inflected-form index
 //   word  analysis  part=headword|…  …     else, when the search shows the analysis, the best one
+//                                          (and the entry of its first row is there)
+//   word  folded  row…                     else, the first 3 rows when the query was read without
+//   word  suggest  row…                    dots or a typo away, as with --rows
 //   word  none
 // With --english the words are English and the line is "word  english  headword…" (the rows the
 // English search shows for that key) or "word  none". With --rows the line is
@@ -43,6 +46,34 @@ void append_joined(std::string& line, const std::vector<std::string_view>& words
   }
 }
 
+// The rows the program shows for the Finnish query, as it shows them.
+std::string rows_line(const std::string& word, const SearchResult& result, std::size_t max_rows) {
+  std::vector<std::string> rows;
+  const auto add_matches = [&] {
+    for (const MatchRow& row : result.matches) {
+      rows.push_back(row.headword);
+    }
+  };
+  const auto add_inflections = [&] {
+    for (const InflectionRow& row : result.inflections) {
+      rows.push_back(row.form + "=" + row.headword);
+    }
+  };
+  if (result.focus == Focus::Inflections) {
+    add_inflections();
+    add_matches();
+  } else {
+    add_matches();
+    add_inflections();
+  }
+  std::string line = word + "\t" + std::string(step_name(result.step));
+  for (std::size_t i = 0; i < std::min(rows.size(), max_rows); ++i) {
+    line += '\t';
+    line += rows[i];
+  }
+  return line;
+}
+
 // The Finnish query's line: an exact key of either index, else what the search shows when it
 // is the analysis's rows.
 std::string finnish_line(const Dictionary& dictionary, const std::string& word) {
@@ -58,7 +89,12 @@ std::string finnish_line(const Dictionary& dictionary, const std::string& word) 
     return line;
   }
   const SearchResult result = search(search_context(dictionary), word, SearchMode::Finnish);
-  if (result.step != SearchStep::Analysis) {
+  if (result.step == SearchStep::Folded || result.step == SearchStep::Suggest) {
+    return rows_line(word, result, 3);
+  }
+  // An analysis answers only when the entry it shows first is there.
+  if (result.step != SearchStep::Analysis || result.inflections.empty() ||
+      !lexicon.entry(result.inflections.front().headword)) {
     return line + "\tnone";
   }
   line += "\tanalysis";
@@ -110,36 +146,6 @@ std::string entry_lines(const Dictionary& dictionary, const std::string& word) {
   return lines.empty() ? word + "\tnone" : lines;
 }
 
-// The rows the program shows for the Finnish query, as it shows them.
-std::string rows_line(const Dictionary& dictionary, const std::string& word) {
-  constexpr std::size_t MAX_ROWS = 10;
-  const SearchResult result = search(search_context(dictionary), word, SearchMode::Finnish);
-  std::vector<std::string> rows;
-  const auto add_matches = [&] {
-    for (const MatchRow& row : result.matches) {
-      rows.push_back(row.headword);
-    }
-  };
-  const auto add_inflections = [&] {
-    for (const InflectionRow& row : result.inflections) {
-      rows.push_back(row.form + "=" + row.headword);
-    }
-  };
-  if (result.focus == Focus::Inflections) {
-    add_inflections();
-    add_matches();
-  } else {
-    add_matches();
-    add_inflections();
-  }
-  std::string line = word + "\t" + std::string(step_name(result.step));
-  for (std::size_t i = 0; i < std::min(rows.size(), MAX_ROWS); ++i) {
-    line += '\t';
-    line += rows[i];
-  }
-  return line;
-}
-
 }  // namespace
 }  // namespace pnt
 
@@ -170,7 +176,9 @@ int main(int argc, char** argv) {
     } else if (mode == "--entry") {
       std::cout << pnt::entry_lines(*dictionary, word) << '\n';
     } else if (mode == "--rows") {
-      std::cout << pnt::rows_line(*dictionary, word) << '\n';
+      const pnt::SearchResult result =
+          pnt::search(pnt::search_context(*dictionary), word, pnt::SearchMode::Finnish);
+      std::cout << pnt::rows_line(word, result, 10) << '\n';
     } else if (mode == "--english") {
       std::cout << pnt::english_line(*dictionary, word) << '\n';
     } else {
