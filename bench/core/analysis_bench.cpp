@@ -1,6 +1,7 @@
 // The cost of taking apart a word that no search finds: every prefix of 50 real Finnish
 // compounds (none of them a key) for which both searches come back empty, analysed over the
-// shipped data set in data/ (or the data set in the folder named by PNT_BENCH_DATA).
+// shipped data set in data/ (or the data set in the folder named by PNT_BENCH_DATA), with the
+// morphology transducer's compound boundaries and the word frequencies.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "bench/core/bench_data.h"
 #include "bench/core/percentiles.h"
 #include "core/analysis.h"
+#include "core/dictionary.h"
 #include "core/lexicon.h"
 #include "core/morphology.h"
 #include "core/view.h"
@@ -48,11 +50,6 @@ constexpr std::string_view COMPOUNDS[] = {
 };
 // clang-format on
 
-std::vector<std::uint8_t> read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The data set's bytes and the view over them; the bytes outlive the view.
 struct Loaded {
   std::vector<std::vector<std::uint8_t>> files;
@@ -70,26 +67,28 @@ fs::path data_folder() {
 Loaded load() {
   Loaded loaded;
   const fs::path dir = data_folder();
-  if (!pnt::bench::has_data_set(dir)) {
+  if (!pnt::bench::has_data_set(dir) || !fs::exists(dir / "mor.vfst")) {
     loaded.problem = "no data set in " + dir.string();
     return loaded;
   }
   for (const char* name : pnt::bench::DATA_FILES) {
-    loaded.files.push_back(read_file(dir / name));
+    loaded.files.push_back(pnt::bench::read_file(dir / name));
   }
-  pnt::Result<pnt::Lexicon> lexicon = pnt::Lexicon::open(loaded.files[0], loaded.files[1]);
-  if (!lexicon) {
-    loaded.problem = "cannot open the lexicon: " + lexicon.error().message();
+  loaded.files.push_back(pnt::bench::read_file(dir / "mor.vfst"));
+  const auto& f = loaded.files;
+  pnt::Result<pnt::Dictionary> dictionary = pnt::open_dictionary({.inflections_fst = f[2],
+                                                                  .inflections_multi = f[3],
+                                                                  .glosses_bin = f[1],
+                                                                  .glosses_fst = f[0],
+                                                                  .english_fst = f[4],
+                                                                  .english_multi = f[5],
+                                                                  .mor_vfst = f[7],
+                                                                  .frequencies_bin = f[6]});
+  if (!dictionary) {
+    loaded.problem = "cannot open the data set: " + dictionary.error().message();
     return loaded;
   }
-  pnt::Result<pnt::Morphology> morphology =
-      pnt::Morphology::open(loaded.files[2], loaded.files[3], *lexicon);
-  if (!morphology) {
-    loaded.problem = "cannot open the morphology: " + morphology.error().message();
-    return loaded;
-  }
-  loaded.view =
-      std::make_unique<pnt::View>(std::move(*lexicon), std::move(*morphology), pnt::LayoutConfig{});
+  loaded.view = std::make_unique<pnt::View>(std::move(*dictionary), pnt::LayoutConfig{});
   return loaded;
 }
 
@@ -114,6 +113,12 @@ std::vector<std::string> unmatched_prefixes(const pnt::View& view) {
   return out;
 }
 
+std::vector<pnt::Analysis> analyse(const pnt::View& view, std::string_view query) {
+  const pnt::SearchContext context = view.search_context();
+  return pnt::analyse_word(view.lexicon, view.morphology, query, context.transducer,
+                           context.frequencies);
+}
+
 template <class Step>
 void bench_prefixes(benchmark::State& state, Step step) {
   Loaded& loaded = data_set();
@@ -133,7 +138,7 @@ void bench_prefixes(benchmark::State& state, Step step) {
 // The analysis alone, as the view runs it once both searches are empty.
 void BM_AnalyseWord(benchmark::State& state) {
   bench_prefixes(state, [](const pnt::View& view, const std::string& query) {
-    benchmark::DoNotOptimize(pnt::analyse_word(view.lexicon, view.morphology, query));
+    benchmark::DoNotOptimize(analyse(view, query));
   });
   Loaded& loaded = data_set();
   if (!loaded.view) {
@@ -142,8 +147,7 @@ void BM_AnalyseWord(benchmark::State& state) {
   // How many of the whole compounds the analysis takes apart into word parts.
   std::size_t analysed = 0;
   for (const std::string_view word : COMPOUNDS) {
-    const std::vector<pnt::Analysis> found =
-        pnt::analyse_word(loaded.view->lexicon, loaded.view->morphology, word);
+    const std::vector<pnt::Analysis> found = analyse(*loaded.view, word);
     analysed += found.empty() ? 0 : 1;
   }
   state.counters["compounds_analysed"] = static_cast<double>(analysed);
