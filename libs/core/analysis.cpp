@@ -68,6 +68,19 @@ bool is_word(std::string_view query) {
   return plain && is_utf8(query);
 }
 
+// Whether two spellings of a word have their characters at the same bytes.
+bool same_layout(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (is_utf8_continuation(a[i]) != is_utf8_continuation(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // The text the parts are read from: fully lower-cased when no letter is lower-case (a word
 // in capitals), else with its first character lower-cased. Parts are byte ranges of the
 // query, so a reading that moves a character boundary is given up.
@@ -81,15 +94,7 @@ std::optional<std::string> text_to_read(std::string_view query) {
     has_lower = utf8proc_islower(static_cast<utf8proc_int32_t>(decode_utf8(query, pos))) != 0;
   }
   std::string text = has_lower ? lower_first(query) : std::move(lowered);
-  if (text.size() != query.size()) {
-    return std::nullopt;
-  }
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (is_utf8_continuation(text[i]) != is_utf8_continuation(query[i])) {
-      return std::nullopt;
-    }
-  }
-  return text;
+  return same_layout(text, query) ? std::optional(std::move(text)) : std::nullopt;
 }
 
 // One analysis before its headwords are gathered: bounds[0..word_parts] delimit the word
@@ -378,15 +383,7 @@ void score(Ranked& r, const Morphology& morphology, const FrequencyTable* freque
 // transducer's boundaries must fall on the query's bytes.
 std::optional<std::string> lowered_in_place(std::string_view text) {
   std::string lower = to_lower(text);
-  if (lower.size() != text.size()) {
-    return std::nullopt;
-  }
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (is_utf8_continuation(lower[i]) != is_utf8_continuation(text[i])) {
-      return std::nullopt;
-    }
-  }
-  return lower;
+  return same_layout(lower, text) ? std::optional(std::move(lower)) : std::nullopt;
 }
 
 // The analysis one transducer reading gives, its parts at the reading's compound boundaries;
