@@ -199,8 +199,10 @@ class Reader {
   }
 
   // The headwords of the part [start, end) that the transducer read as a compound's part with
-  // base form `base` (empty when it gave none): the base first, then what the indexes give its
-  // text. `from_base` tells whether the base was a headword.
+  // base form `base` (empty when it gave none). An earlier part leads to the base alone when that
+  // is a headword, else to the first of: its text as a headword, the text's lemmas, its stem's
+  // headword. The last part leads to the base, then to everything its text leads to, as when the
+  // indexes split the word. `from_base` tells whether the base was a headword.
   [[nodiscard]] std::vector<std::string> part_headwords(std::size_t start, std::size_t end,
                                                         bool last, std::string_view base,
                                                         bool& from_base) const {
@@ -214,14 +216,20 @@ class Reader {
     add(base, false);
     from_base = !words.empty();
     const std::string_view text = last ? part(start, end) : without_hyphen(part(start, end));
-    if (text.empty()) {
+    if (text.empty() || (from_base && !last)) {
       return words;
     }
-    for (const std::string_view lemma : morphology_.lemmas(text)) {
-      add(lemma, true);
-    }
-    add(text, false);
     if (!last) {
+      add(text, false);
+    }
+    if (last || words.empty()) {
+      for (const std::string_view lemma : morphology_.lemmas(text)) {
+        add(lemma, true);
+      }
+    }
+    if (last) {
+      add(text, false);
+    } else if (words.empty()) {
       add(stem_headword(text), false);
     }
     return words;
