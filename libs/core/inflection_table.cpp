@@ -231,9 +231,52 @@ struct Lexeme {
   std::string base;            // the last part's base form
   std::string prefix;          // the letters before the last part
   std::size_t derivations = 0;
-  std::string word_class;  // CLASS of the reading
+  std::vector<std::string> steps;  // the base after each derivation, as the walk sees it
+  std::string word_class;          // CLASS of the reading
   bool compound = false;
 };
+
+// The base after each derivation of one word part's output: the letters outside any group so
+// far and the derivation's own ("kääntämä", "kääntämätön", "kääntämättömyys").
+std::vector<std::string> derived_bases(std::string_view part) {
+  enum class Group : std::uint8_t { None, Derivation, Other };
+  std::vector<std::string> bases;
+  std::string outside;
+  std::string derivation;
+  Group group = Group::None;
+  for (std::size_t i = 0; i < part.size();) {
+    if (part[i] != '[') {
+      std::size_t n =
+          std::max<std::size_t>(1, utf8_sequence_length(static_cast<std::uint8_t>(part[i])));
+      std::string_view letter = part.substr(i, n);
+      i += n;
+      if (group == Group::None) {
+        outside += letter;
+      } else if (group == Group::Derivation) {
+        derivation += letter;
+      }
+      continue;
+    }
+    std::size_t close = part.find(']', i);
+    if (close == std::string_view::npos) {
+      break;
+    }
+    std::string_view tag = part.substr(i, close - i + 1);
+    i = close + 1;
+    if (tag == "[X]") {
+      if (group == Group::Derivation) {
+        bases.push_back(outside + derivation);
+      }
+      group = Group::None;
+    } else if (tag == "[Xj]") {
+      group = Group::Derivation;
+      derivation.clear();
+    } else if (tag.starts_with("[X")) {
+      group = Group::Other;
+    }
+  }
+  return bases;
+}
 
 std::optional<Lexeme> lexeme_of(std::string_view output, const Reading& reading,
                                 std::string_view lower_headword) {
@@ -264,10 +307,8 @@ std::optional<Lexeme> lexeme_of(std::string_view output, const Reading& reading,
       lx.root.push_back(c);
     }
   }
-  for (std::size_t at = part.find("[Xj]"); at != std::string_view::npos;
-       at = part.find("[Xj]", at + 1)) {
-    ++lx.derivations;
-  }
+  lx.steps = derived_bases(part);
+  lx.derivations = lx.steps.size();
   lx.base = lower_headword.substr(lx.prefix.size());
   lx.word_class = reading.get(Attr::Class);
   return lx;
@@ -332,9 +373,13 @@ InflectionTable build_inflection_table(const vfst::Transducer& transducer,
   vfst::WantedLexemes wanted;
   wanted.add(lexeme->word_class_tag, lexeme->root, lexeme->base);
   wanted.classes.insert(lexeme->word_class_tag);
+  for (const std::string& step : lexeme->steps) {
+    wanted.steps.insert(vfst::lexeme_key(lexeme->word_class_tag, lexeme->root, step));
+  }
   vfst::EnumerateOptions options;
   options.possessives = false;
   options.max_derivations = lexeme->derivations + (verb ? 1 : 0);
+  options.min_derivations = lexeme->derivations;
   options.max_paths = 20'000;
   options.max_visits = 200'000;  // some 20 times what the largest tables take
   options.root_within_output = 3;

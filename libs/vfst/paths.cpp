@@ -104,6 +104,9 @@ class Walker {
       : t_(t), wanted_(w), options_(o), sink_(sink), flags_(t.feature_count()) {
     for (std::size_t i = 0; i < t.symbols().size(); ++i) {
       kinds_.push_back(classify(t.symbols()[i], t.flags()[i]));
+      std::string_view sym = t.symbols()[i];
+      is_inflection_.push_back(kinds_.back() == Kind::Tag &&
+                               (sym.starts_with("[S") || sym.starts_with("[N")));
     }
     for (const auto& [feature, value] : o.preset_flags) {
       if (auto ids = t.flag_ids(feature, value)) {
@@ -164,6 +167,10 @@ class Walker {
           }
           s.participle = s.participle && s.participle_level + 1 == s.derivations;
           std::string_view parent = s.participle_level == 0 ? root_ : first_base_;
+          if (s.derivations < options_.max_derivations && !wanted_.steps.empty() &&
+              !wanted_.steps.contains(lexeme_key(cls, root_, derived_base_))) {
+            return false;
+          }
           if (s.derivations >= options_.max_derivations &&
               !wanted_.keys.contains(lexeme_key(cls, root_, derived_base_)) &&
               !(s.participle && wanted_.keys.contains(lexeme_key(cls, root_, parent)))) {
@@ -213,6 +220,9 @@ class Walker {
         s.comparison = true;
         break;
       case Kind::Tag:
+        if (s.derivations < options_.min_derivations && is_inflection_[sym]) {
+          return false;
+        }
         if (options_.participle_nominative_only && s.participle &&
             s.derivations == s.participle_level + 1 && t_.symbols()[sym].starts_with("[S") &&
             t_.symbols()[sym] != "[Sn]") {
@@ -338,6 +348,7 @@ class Walker {
   const EnumerateOptions& options_;
   const PathSink& sink_;
   std::vector<Kind> kinds_;
+  std::vector<bool> is_inflection_;  // a case or number tag
   FlagState flags_;
   std::string surface_;
   std::string output_;

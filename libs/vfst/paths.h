@@ -25,6 +25,9 @@ struct WantedLexemes {
   std::unordered_set<std::string> root_prefixes;  ///< every prefix of every wanted root
   std::unordered_set<std::string> keys;           ///< class|root|base of wanted lexemes
   std::unordered_set<std::string> classes;        ///< "[L…]" tags wanted; empty: every class
+  /// When not empty: the keys a derivation may make before the path's last one, e.g. the steps
+  /// "kääntämä", "kääntämätön" on the way to "kääntämättömyys".
+  std::unordered_set<std::string> steps;
 
   void add(std::string_view word_class, std::string_view root, std::string_view base);
 };
@@ -35,6 +38,7 @@ struct EnumerateOptions {
   std::size_t max_output = 128;        ///< output symbols of one path
   std::size_t max_arcs = 256;          ///< arcs of one path (epsilon cycles end here)
   std::size_t max_derivations = 1;     ///< "[Xj]" groups of one path (more loop: -uus-llinen-…)
+  std::size_t min_derivations = 0;     ///< fewer end the path at its first case or number tag
   std::size_t root_within_input = 6;   ///< "[Xp]" must start within this many letters
   std::size_t root_within_output = 8;  ///< … and within this many output symbols (not
                                        ///< counting "[Xr]…[X]" structure groups)
