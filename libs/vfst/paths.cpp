@@ -107,6 +107,11 @@ class Walker {
       std::string_view sym = t.symbols()[i];
       is_inflection_.push_back(kinds_.back() == Kind::Tag &&
                                (sym.starts_with("[S") || sym.starts_with("[N")));
+      class_wanted_.push_back(kinds_.back() == Kind::Class &&
+                              (w.classes.empty() || w.classes.contains(std::string(sym))));
+    }
+    if (w.roots.size() == 1) {
+      single_root_ = *w.roots.begin();
     }
     for (const auto& [feature, value] : o.preset_flags) {
       if (auto ids = t.flag_ids(feature, value)) {
@@ -121,6 +126,20 @@ class Walker {
   }
 
  private:
+  // Whether some wanted root goes on with `text` after the root letters so far. With one
+  // root (an inflection table) that is a comparison, not a hash of every prefix.
+  bool root_continues(std::string_view text) {
+    if (single_root_) {
+      return single_root_->size() >= root_.size() + text.size() &&
+             single_root_->compare(root_.size(), text.size(), text) == 0;
+    }
+    std::size_t len = root_.size();
+    root_ += text;
+    bool known = wanted_.root_prefixes.contains(root_);
+    root_.resize(len);
+    return known;
+  }
+
   // Handles one output symbol; false when the path is pruned.
   bool take_output(std::uint16_t sym, PathState& s) {
     Kind kind = kinds_[sym];
@@ -149,7 +168,6 @@ class Walker {
         }
         ++s.derivations;
         s.group = Group::Derivation;
-        derivation_.clear();
         break;
       case Kind::OtherGroup:
         s.group = Group::Other;
@@ -161,7 +179,7 @@ class Walker {
           }
         } else if (s.group == Group::Derivation) {
           std::string_view cls = t_.symbols()[s.word_class];
-          derived_base_ = outside_ + derivation_;
+          derived_base_ = derived_base();
           if (s.derivations == 1) {
             first_base_ = derived_base_;
           }
@@ -181,8 +199,7 @@ class Walker {
         break;
       case Kind::Class:
         if (s.word_class == 0) {
-          if (!wanted_.classes.empty() &&
-              !wanted_.classes.contains(std::string(t_.symbols()[sym]))) {
+          if (!class_wanted_[sym]) {
             return false;
           }
           s.word_class = sym;
@@ -201,15 +218,11 @@ class Walker {
         std::string_view text = t_.symbols()[sym];
         if (s.group == Group::Root) {
           if (text != "=") {
-            root_ += text;
-            if (!wanted_.root_prefixes.contains(root_)) {
+            if (!root_continues(text)) {
               return false;
             }
+            root_ += text;
           }
-        } else if (s.group == Group::Derivation) {
-          derivation_ += text;
-        } else if (s.group == Group::None) {
-          outside_ += text;
         }
         break;
       }
@@ -235,9 +248,43 @@ class Walker {
     if (s.roots == 0 && s.group == Group::None && kind != Kind::Close && s.pre_root < 255) {
       ++s.pre_root;
     }
-    output_ += t_.symbols()[sym];
     out_syms_.push_back(sym);
     return true;
+  }
+
+  // The base a closing derivation makes: the path's letters outside any group and the
+  // derivation's own ("kääntämä" + "tön").
+  [[nodiscard]] std::string derived_base() const {
+    std::string outside;
+    std::string derivation;
+    Group group = Group::None;
+    for (std::uint16_t sym : out_syms_) {
+      switch (kinds_[sym]) {
+        case Kind::Root:
+          group = Group::Root;
+          break;
+        case Kind::Derivation:
+          group = Group::Derivation;
+          derivation.clear();
+          break;
+        case Kind::OtherGroup:
+          group = Group::Other;
+          break;
+        case Kind::Close:
+          group = Group::None;
+          break;
+        case Kind::Letter:
+          if (group == Group::None) {
+            outside += t_.symbols()[sym];
+          } else if (group == Group::Derivation) {
+            derivation += t_.symbols()[sym];
+          }
+          break;
+        default:
+          break;
+      }
+    }
+    return outside + derivation;
   }
 
   void emit(const PathState& s) {
@@ -251,6 +298,15 @@ class Walker {
       return;
     }
     ++stats_.paths;
+    // The strings are made only for the few paths that arrive, not on every arc.
+    surface_.clear();
+    for (std::uint16_t sym : in_syms_) {
+      surface_ += t_.symbols()[sym];
+    }
+    output_.clear();
+    for (std::uint16_t sym : out_syms_) {
+      output_ += t_.symbols()[sym];
+    }
     Path path;
     path.surface = surface_;
     path.output = output_;
@@ -289,13 +345,8 @@ class Walker {
       }
       const Arc& arc = *decoded;
       // Cut-back points for everything this arc may change.
-      std::size_t surface_len = surface_.size();
-      std::size_t output_len = output_.size();
       std::size_t syms_len = out_syms_.size();
       std::size_t root_len = root_.size();
-      std::size_t outside_len = outside_.size();
-      std::size_t derivation_len = derivation_.size();
-      std::string saved_derivation;
       PathState next = s;
       std::uint16_t undo = 0;
       const FlagOp* flag = nullptr;
@@ -305,19 +356,16 @@ class Walker {
         flag = &t_.flags()[arc.in];
         ok = flags_.apply(*flag, undo);
       } else if (in_kind == Kind::Letter) {
-        surface_ += t_.symbols()[arc.in];
-        ++letters_;
-      }
-      if (ok && kinds_[arc.out] == Kind::Derivation) {
-        saved_derivation = derivation_;
+        in_syms_.push_back(arc.in);
       }
       if (ok) {
         ok = take_output(arc.out, next);
       }
       if (ok) {
-        bool too_long = letters_ > options_.max_input || out_syms_.size() > options_.max_output ||
+        std::size_t letters = in_syms_.size();
+        bool too_long = letters > options_.max_input || out_syms_.size() > options_.max_output ||
                         depth_ >= options_.max_arcs;
-        bool no_root = next.roots == 0 && (letters_ > options_.root_within_input ||
+        bool no_root = next.roots == 0 && (letters > options_.root_within_input ||
                                            next.pre_root > options_.root_within_output);
         if (!too_long && !no_root) {
           ++depth_;
@@ -328,18 +376,10 @@ class Walker {
       if (flag != nullptr) {
         flags_.restore(*flag, undo);
       } else if (in_kind == Kind::Letter) {
-        surface_.resize(surface_len);
-        --letters_;
+        in_syms_.pop_back();
       }
-      output_.resize(output_len);
       out_syms_.resize(syms_len);
       root_.resize(root_len);
-      outside_.resize(outside_len);
-      if (kinds_[arc.out] == Kind::Derivation) {
-        derivation_ = std::move(saved_derivation);
-      } else {
-        derivation_.resize(std::min(derivation_len, derivation_.size()));
-      }
     }
   }
 
@@ -349,18 +389,18 @@ class Walker {
   const PathSink& sink_;
   std::vector<Kind> kinds_;
   std::vector<bool> is_inflection_;  // a case or number tag
+  std::vector<bool> class_wanted_;   // a "[L…]" tag the walk may take first
+  std::optional<std::string_view> single_root_;
   FlagState flags_;
+  std::vector<std::uint16_t> in_syms_;  // the path's input letters
   std::string surface_;
   std::string output_;
   std::vector<std::uint16_t> out_syms_;
   std::string root_;
-  std::string outside_;
-  std::string derivation_;
   std::string derived_base_;  // set when a derivation closes
   std::string first_base_;    // the base after the first derivation
   std::string participle_of_;
   std::string base_;
-  std::size_t letters_ = 0;
   std::size_t depth_ = 0;
   EnumerateStats stats_;
 };
