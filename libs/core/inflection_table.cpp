@@ -31,42 +31,37 @@ constexpr std::array<std::string_view, 15> CASES = {
     "ulkotulento", "vajanto",    "seuranto",    "keinonto",   "kohdanto",
 };
 
-struct Person {
-  std::string_view person;
-  std::string_view number;
-  std::string_view label;
-};
-constexpr std::array<Person, 7> PERSONS = {{
-    {"1", "singular", "1st person singular"},
-    {"2", "singular", "2nd person singular"},
-    {"3", "singular", "3rd person singular"},
-    {"1", "plural", "1st person plural"},
-    {"2", "plural", "2nd person plural"},
-    {"3", "plural", "3rd person plural"},
-    {"4", "", "passive"},
+// PERSON and NUMBER of the verb table's rows.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 7> PERSONS = {{
+    {"1", "singular"},
+    {"2", "singular"},
+    {"3", "singular"},
+    {"1", "plural"},
+    {"2", "plural"},
+    {"3", "plural"},
+    {"4", ""},
 }};
 
-struct Mood {
-  std::string_view title;
-  std::string_view mood;
-  std::string_view tense;
-};
-constexpr std::array<Mood, 5> MOODS = {{
-    {"indicative present", "indicative", "present_simple"},
-    {"indicative past", "indicative", "past_imperfective"},
-    {"conditional", "conditional", "present_simple"},
-    {"imperative", "imperative", "present_simple"},
-    {"potential", "potential", "present_simple"},
+// MOOD and TENSE of the verb table's sections.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 5> MOODS = {{
+    {"indicative", "present_simple"},
+    {"indicative", "past_imperfective"},
+    {"conditional", "present_simple"},
+    {"imperative", "present_simple"},
+    {"potential", "present_simple"},
 }};
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 6> PARTICIPLES = {{
-    {"present_active", "present active participle"},
-    {"present_passive", "present passive participle"},
-    {"past_active", "past active participle"},
-    {"past_passive", "past passive participle"},
-    {"agent", "agent participle"},
-    {"negation", "negative participle"},
-}};
+constexpr std::array<std::string_view, 6> PARTICIPLES = {
+    "present_active", "present_passive", "past_active", "past_passive", "agent", "negation",
+};
+
+// "indicative present", "indicative past", "conditional", …
+std::string mood_title(std::string_view mood, std::string_view tense) {
+  if (mood == "indicative") {
+    return std::string(mood) + " " + std::string(english_name(tense));
+  }
+  return std::string(english_name(mood));
+}
 
 class Layout {
  public:
@@ -126,18 +121,19 @@ void nominal_layout(Layout& layout, bool compared) {
 }
 
 void verb_layout(Layout& layout) {
-  for (const Mood& m : MOODS) {
-    std::size_t s = layout.section(m.title);
-    for (const Person& p : PERSONS) {
-      std::size_t r = layout.row(s, p.label);
-      std::vector<std::pair<Attr, std::string>> attrs = {{Attr::Mood, std::string(m.mood)},
-                                                         {Attr::Tense, std::string(m.tense)},
-                                                         {Attr::Person, std::string(p.person)}};
-      if (!p.number.empty()) {
-        attrs.emplace_back(Attr::Number, std::string(p.number));
+  for (const auto& [mood, tense] : MOODS) {
+    const std::string title = mood_title(mood, tense);
+    std::size_t s = layout.section(title);
+    for (const auto& [person, number] : PERSONS) {
+      const std::string label = person_name(person, number);
+      std::size_t r = layout.row(s, label);
+      std::vector<std::pair<Attr, std::string>> attrs = {{Attr::Mood, std::string(mood)},
+                                                         {Attr::Tense, std::string(tense)},
+                                                         {Attr::Person, std::string(person)}};
+      if (!number.empty()) {
+        attrs.emplace_back(Attr::Number, std::string(number));
       }
-      layout.cell(s, r, std::string(m.title) + ", " + std::string(p.label), std::move(attrs),
-                  Negative::Affirmative);
+      layout.cell(s, r, title + ", " + label, std::move(attrs), Negative::Affirmative);
     }
   }
   std::size_t neg = layout.section("negative forms");
@@ -175,7 +171,8 @@ void verb_layout(Layout& layout) {
       inf, layout.row(inf, "MINEN-infinitive"), "MINEN-infinitive",
       {{Attr::Mood, "MINEN-infinitive"}, {Attr::Sijamuoto, "nimento"}, {Attr::Number, "singular"}});
   std::size_t part = layout.section("participles");
-  for (const auto& [value, english] : PARTICIPLES) {
+  for (std::string_view value : PARTICIPLES) {
+    std::string_view english = english_name(value);
     layout.cell(part, layout.row(part, english), std::string(english),
                 {{Attr::Participle, std::string(value)},
                  {Attr::Sijamuoto, "nimento"},
@@ -234,6 +231,7 @@ struct Lexeme {
   std::vector<std::string> steps;  // the base after each derivation, as the walk sees it
   std::string word_class;          // CLASS of the reading
   bool compound = false;
+  bool participle = false;  // the headword reads as a participle ("epäilty")
 };
 
 // The base after each derivation of one word part's output: the letters outside any group so
@@ -311,6 +309,7 @@ std::optional<Lexeme> lexeme_of(std::string_view output, const Reading& reading,
   lx.derivations = lx.steps.size();
   lx.base = lower_headword.substr(lx.prefix.size());
   lx.word_class = reading.get(Attr::Class);
+  lx.participle = !reading.get(Attr::Participle).empty();
   return lx;
 }
 
@@ -360,6 +359,11 @@ InflectionTable build_inflection_table(const vfst::Transducer& transducer,
     return table;
   }
   const bool verb = lexeme->word_class == "teonsana";
+  // Every form of a participle reads as that participle, which no nominal cell takes: its
+  // table is empty, and walking its cases, comparisons and variants would only find that.
+  if (lexeme->participle && !verb) {
+    return table;
+  }
   const bool compared =
       lexeme->word_class == "laatusana" || lexeme->word_class == "nimisana_laatusana";
   Layout layout(table);
