@@ -34,6 +34,13 @@ const std::vector<std::string> HEADWORDS = {
     "hiirenloukku", "kuvaus", "asetustiedosto", "ihminen", "vapaa", "nähdä", "Helsinki",
     "kaunis", "lukea", "ajatella", "vesi",
 };
+// The slowest first tables of before the walk kept to the headword's own derivations and
+// endings: long derivation chains, derived and large verbs, participles, compared adjectives.
+const std::vector<std::string> WORST_HEADWORDS = {
+    "kääntämättömyys", "värähtely", "kannattelija", "mittaamattomuus", "numeroitumaton",
+    "naimattomuus", "kiehautettu", "kiehauttaa", "pulahtaa", "juosta", "tehdä", "olla",
+    "kirskahtaa", "yhdisteltävä", "sininen",
+};
 // clang-format on
 
 struct Loaded {
@@ -89,9 +96,23 @@ void BM_InflectionTable(benchmark::State& state) {
                            });
 }
 
+// The first table of each of the worst headwords (a table is built once, when first drawn).
+void BM_InflectionTableWorst(benchmark::State& state) {
+  Loaded& loaded = data_set();
+  if (!loaded.transducer) {
+    state.SkipWithError("no mor.vfst");
+    return;
+  }
+  pnt::bench::time_queries(state, *loaded.transducer, WORST_HEADWORDS,
+                           [](const pnt::vfst::Transducer& t, const std::string& word) {
+                             benchmark::DoNotOptimize(pnt::build_inflection_table(t, word));
+                           });
+}
+
 BENCHMARK(BM_OpenTransducer)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Readings)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_InflectionTable)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_InflectionTableWorst)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
