@@ -387,7 +387,7 @@ InflectionTable build_inflection_table(const vfst::Transducer& transducer,
   options.max_paths = 20'000;
   options.max_visits = 200'000;  // some 20 times what the largest tables take
   options.root_within_output = 3;
-  options.participle_nominative_only = verb;
+  options.verb_table_forms = verb;
   if (lexeme->compound) {
     options.preset_flags = {{"YS_ALKANUT", "ON"}, {"INEN_SALLITTU", "ON"}};
   }

@@ -95,7 +95,26 @@ struct PathState {
   bool comparison = false;
   std::uint16_t word_class = 0;  // symbol index of the first [L…] tag
   std::uint8_t pre_root = 0;     // output symbols before [Xp], not counting [Xr]…[X] groups
+  bool minen = false;            // past a MINEN-infinitive tag
 };
+
+// What the walk's options need to know of a tag.
+enum class TagRole : std::uint8_t { Other, Case, Nominative, Number, Minen, Mainen };
+
+TagRole tag_role(std::string_view sym) {
+  if (sym == "[Sn]") {
+    return TagRole::Nominative;
+  }
+  if (sym == "[Tn4]") {
+    return TagRole::Minen;
+  }
+  if (sym == "[Tn5]") {
+    return TagRole::Mainen;
+  }
+  return sym.starts_with("[S")   ? TagRole::Case
+         : sym.starts_with("[N") ? TagRole::Number
+                                 : TagRole::Other;
+}
 
 class Walker {
  public:
@@ -105,8 +124,7 @@ class Walker {
     for (std::size_t i = 0; i < t.symbols().size(); ++i) {
       kinds_.push_back(classify(t.symbols()[i], t.flags()[i]));
       std::string_view sym = t.symbols()[i];
-      is_inflection_.push_back(kinds_.back() == Kind::Tag &&
-                               (sym.starts_with("[S") || sym.starts_with("[N")));
+      roles_.push_back(kinds_.back() == Kind::Tag ? tag_role(sym) : TagRole::Other);
       class_wanted_.push_back(kinds_.back() == Kind::Class &&
                               (w.classes.empty() || w.classes.contains(std::string(sym))));
     }
@@ -138,6 +156,24 @@ class Walker {
     bool known = wanted_.root_prefixes.contains(root_);
     root_.resize(len);
     return known;
+  }
+
+  // The commonest ways an arc ends a path, told from its output symbol before anything of the
+  // path is saved: a root letter no wanted root goes on with, an unwanted class, a compound
+  // boundary or a clitic. take_output() decides the rest.
+  bool dead_end(std::uint16_t sym, const PathState& s) {
+    switch (kinds_[sym]) {
+      case Kind::Letter:
+        return s.group == Group::Root && t_.symbols()[sym] != "=" &&
+               !root_continues(t_.symbols()[sym]);
+      case Kind::Class:
+        return s.word_class == 0 && !class_wanted_[sym];
+      case Kind::Compound:
+      case Kind::Clitic:
+        return true;
+      default:
+        return false;
+    }
   }
 
   // Handles one output symbol; false when the path is pruned.
@@ -227,21 +263,29 @@ class Walker {
         break;
       }
       case Kind::Comparison:
-        if (options_.participle_nominative_only && s.participle) {
+        if (options_.verb_table_forms && s.participle) {
           return false;
         }
         s.comparison = true;
         break;
-      case Kind::Tag:
-        if (s.derivations < options_.min_derivations && is_inflection_[sym]) {
+      case Kind::Tag: {
+        TagRole role = roles_[sym];
+        if (s.derivations < options_.min_derivations &&
+            (role == TagRole::Case || role == TagRole::Nominative || role == TagRole::Number)) {
           return false;
         }
-        if (options_.participle_nominative_only && s.participle &&
-            s.derivations == s.participle_level + 1 && t_.symbols()[sym].starts_with("[S") &&
-            t_.symbols()[sym] != "[Sn]") {
-          return false;
+        if (options_.verb_table_forms) {
+          if (role == TagRole::Mainen) {
+            return false;
+          }
+          s.minen = s.minen || role == TagRole::Minen;
+          bool participle = s.participle && s.derivations == s.participle_level + 1;
+          if (role == TagRole::Case && (participle || s.minen)) {
+            return false;
+          }
         }
         break;
+      }
       case Kind::End:
         break;
     }
@@ -344,6 +388,9 @@ class Walker {
         continue;
       }
       const Arc& arc = *decoded;
+      if (dead_end(arc.out, s)) {
+        continue;
+      }
       // Cut-back points for everything this arc may change.
       std::size_t syms_len = out_syms_.size();
       std::size_t root_len = root_.size();
@@ -388,8 +435,8 @@ class Walker {
   const EnumerateOptions& options_;
   const PathSink& sink_;
   std::vector<Kind> kinds_;
-  std::vector<bool> is_inflection_;  // a case or number tag
-  std::vector<bool> class_wanted_;   // a "[L…]" tag the walk may take first
+  std::vector<TagRole> roles_;
+  std::vector<bool> class_wanted_;  // a "[L…]" tag the walk may take first
   std::optional<std::string_view> single_root_;
   FlagState flags_;
   std::vector<std::uint16_t> in_syms_;  // the path's input letters

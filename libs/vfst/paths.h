@@ -44,8 +44,9 @@ struct EnumerateOptions {
                                        ///< counting "[Xr]…[X]" structure groups)
   std::uint64_t max_paths = 400'000'000;  ///< stops a runaway enumeration
   std::uint64_t max_visits = UINT64_MAX;  ///< states entered at most (a damaged file's bound)
-  /// Participles only in the nominative and without comparison (what a verb's table shows).
-  bool participle_nominative_only = false;
+  /// What a verb's table shows: participles and the MINEN-infinitive only in the nominative,
+  /// participles without comparison, no MAINEN-infinitive.
+  bool verb_table_forms = false;
   /// Flag values set before the walk starts, e.g. {"YS_ALKANUT", "ON"} to walk word parts
   /// that the transducer only allows after the start of a compound.
   std::vector<std::pair<std::string, std::string>> preset_flags;
