@@ -242,35 +242,31 @@ std::vector<std::string> derived_bases(std::string_view part) {
   std::string outside;
   std::string derivation;
   Group group = Group::None;
-  for (std::size_t i = 0; i < part.size();) {
-    if (part[i] != '[') {
-      std::size_t n =
-          std::max<std::size_t>(1, utf8_sequence_length(static_cast<std::uint8_t>(part[i])));
-      std::string_view letter = part.substr(i, n);
-      i += n;
-      if (group == Group::None) {
-        outside += letter;
-      } else if (group == Group::Derivation) {
-        derivation += letter;
-      }
-      continue;
+  std::size_t at = 0;
+  while (at < part.size()) {
+    const std::size_t open = std::min(part.find('[', at), part.size());
+    const std::string_view letters = part.substr(at, open - at);
+    if (group == Group::None) {
+      outside += letters;
+    } else if (group == Group::Derivation) {
+      derivation += letters;
     }
-    std::size_t close = part.find(']', i);
+    const std::size_t close = part.find(']', open);
     if (close == std::string_view::npos) {
       break;
     }
-    std::string_view tag = part.substr(i, close - i + 1);
-    i = close + 1;
+    const std::string_view tag = part.substr(open, close - open + 1);
+    at = close + 1;
+    if (tag == "[X]" && group == Group::Derivation) {
+      bases.push_back(outside + derivation);
+    }
     if (tag == "[X]") {
-      if (group == Group::Derivation) {
-        bases.push_back(outside + derivation);
-      }
       group = Group::None;
     } else if (tag == "[Xj]") {
       group = Group::Derivation;
       derivation.clear();
     } else if (tag.starts_with("[X")) {
-      group = Group::Other;
+      group = Group::Other;  // the root and structure groups
     }
   }
   return bases;
