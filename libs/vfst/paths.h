@@ -25,8 +25,8 @@ struct WantedLexemes {
   std::unordered_set<std::string> root_prefixes;  ///< every prefix of every wanted root
   std::unordered_set<std::string> keys;           ///< class|root|base of wanted lexemes
   std::unordered_set<std::string> classes;        ///< "[L…]" tags wanted; empty: every class
-  /// When not empty: the keys a derivation may make before the path's last one, e.g. the steps
-  /// "kääntämä", "kääntämätön" on the way to "kääntämättömyys".
+  /// When not empty: the keys that a derivation below max_derivations may make, e.g. the
+  /// steps "kääntämä", "kääntämätön" on the way to "kääntämättömyys".
   std::unordered_set<std::string> steps;
 
   void add(std::string_view word_class, std::string_view root, std::string_view base);
