@@ -31,42 +31,37 @@ constexpr std::array<std::string_view, 15> CASES = {
     "ulkotulento", "vajanto",    "seuranto",    "keinonto",   "kohdanto",
 };
 
-struct Person {
-  std::string_view person;
-  std::string_view number;
-  std::string_view label;
-};
-constexpr std::array<Person, 7> PERSONS = {{
-    {"1", "singular", "1st person singular"},
-    {"2", "singular", "2nd person singular"},
-    {"3", "singular", "3rd person singular"},
-    {"1", "plural", "1st person plural"},
-    {"2", "plural", "2nd person plural"},
-    {"3", "plural", "3rd person plural"},
-    {"4", "", "passive"},
+// PERSON and NUMBER of the verb table's rows.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 7> PERSONS = {{
+    {"1", "singular"},
+    {"2", "singular"},
+    {"3", "singular"},
+    {"1", "plural"},
+    {"2", "plural"},
+    {"3", "plural"},
+    {"4", ""},
 }};
 
-struct Mood {
-  std::string_view title;
-  std::string_view mood;
-  std::string_view tense;
-};
-constexpr std::array<Mood, 5> MOODS = {{
-    {"indicative present", "indicative", "present_simple"},
-    {"indicative past", "indicative", "past_imperfective"},
-    {"conditional", "conditional", "present_simple"},
-    {"imperative", "imperative", "present_simple"},
-    {"potential", "potential", "present_simple"},
+// MOOD and TENSE of the verb table's sections.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 5> MOODS = {{
+    {"indicative", "present_simple"},
+    {"indicative", "past_imperfective"},
+    {"conditional", "present_simple"},
+    {"imperative", "present_simple"},
+    {"potential", "present_simple"},
 }};
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 6> PARTICIPLES = {{
-    {"present_active", "present active participle"},
-    {"present_passive", "present passive participle"},
-    {"past_active", "past active participle"},
-    {"past_passive", "past passive participle"},
-    {"agent", "agent participle"},
-    {"negation", "negative participle"},
-}};
+constexpr std::array<std::string_view, 6> PARTICIPLES = {
+    "present_active", "present_passive", "past_active", "past_passive", "agent", "negation",
+};
+
+// "indicative present", "indicative past", "conditional", …
+std::string mood_title(std::string_view mood, std::string_view tense) {
+  if (mood == "indicative") {
+    return std::string(mood) + " " + std::string(english_name(tense));
+  }
+  return std::string(english_name(mood));
+}
 
 class Layout {
  public:
@@ -126,18 +121,19 @@ void nominal_layout(Layout& layout, bool compared) {
 }
 
 void verb_layout(Layout& layout) {
-  for (const Mood& m : MOODS) {
-    std::size_t s = layout.section(m.title);
-    for (const Person& p : PERSONS) {
-      std::size_t r = layout.row(s, p.label);
-      std::vector<std::pair<Attr, std::string>> attrs = {{Attr::Mood, std::string(m.mood)},
-                                                         {Attr::Tense, std::string(m.tense)},
-                                                         {Attr::Person, std::string(p.person)}};
-      if (!p.number.empty()) {
-        attrs.emplace_back(Attr::Number, std::string(p.number));
+  for (const auto& [mood, tense] : MOODS) {
+    const std::string title = mood_title(mood, tense);
+    std::size_t s = layout.section(title);
+    for (const auto& [person, number] : PERSONS) {
+      const std::string label = person_name(person, number);
+      std::size_t r = layout.row(s, label);
+      std::vector<std::pair<Attr, std::string>> attrs = {{Attr::Mood, std::string(mood)},
+                                                         {Attr::Tense, std::string(tense)},
+                                                         {Attr::Person, std::string(person)}};
+      if (!number.empty()) {
+        attrs.emplace_back(Attr::Number, std::string(number));
       }
-      layout.cell(s, r, std::string(m.title) + ", " + std::string(p.label), std::move(attrs),
-                  Negative::Affirmative);
+      layout.cell(s, r, title + ", " + label, std::move(attrs), Negative::Affirmative);
     }
   }
   std::size_t neg = layout.section("negative forms");
@@ -175,7 +171,8 @@ void verb_layout(Layout& layout) {
       inf, layout.row(inf, "MINEN-infinitive"), "MINEN-infinitive",
       {{Attr::Mood, "MINEN-infinitive"}, {Attr::Sijamuoto, "nimento"}, {Attr::Number, "singular"}});
   std::size_t part = layout.section("participles");
-  for (const auto& [value, english] : PARTICIPLES) {
+  for (std::string_view value : PARTICIPLES) {
+    std::string_view english = english_name(value);
     layout.cell(part, layout.row(part, english), std::string(english),
                 {{Attr::Participle, std::string(value)},
                  {Attr::Sijamuoto, "nimento"},
@@ -231,9 +228,49 @@ struct Lexeme {
   std::string base;            // the last part's base form
   std::string prefix;          // the letters before the last part
   std::size_t derivations = 0;
-  std::string word_class;  // CLASS of the reading
+  std::vector<std::string> steps;  // the base after each derivation, as the walk sees it
+  std::string word_class;          // CLASS of the reading
   bool compound = false;
+  bool participle = false;  // the headword reads as a participle ("epäilty")
 };
+
+// The base after each derivation of one word part's output: the letters outside any group so
+// far and the derivation's own ("kääntämä", "kääntämätön", "kääntämättömyys").
+std::vector<std::string> derived_bases(std::string_view part) {
+  enum class Group : std::uint8_t { None, Derivation, Other };
+  std::vector<std::string> bases;
+  std::string outside;
+  std::string derivation;
+  Group group = Group::None;
+  std::size_t at = 0;
+  while (at < part.size()) {
+    const std::size_t open = std::min(part.find('[', at), part.size());
+    const std::string_view letters = part.substr(at, open - at);
+    if (group == Group::None) {
+      outside += letters;
+    } else if (group == Group::Derivation) {
+      derivation += letters;
+    }
+    const std::size_t close = part.find(']', open);
+    if (close == std::string_view::npos) {
+      break;
+    }
+    const std::string_view tag = part.substr(open, close - open + 1);
+    at = close + 1;
+    if (tag == "[X]" && group == Group::Derivation) {
+      bases.push_back(outside + derivation);
+    }
+    if (tag == "[X]") {
+      group = Group::None;
+    } else if (tag == "[Xj]") {
+      group = Group::Derivation;
+      derivation.clear();
+    } else if (tag.starts_with("[X")) {
+      group = Group::Other;  // the root and structure groups
+    }
+  }
+  return bases;
+}
 
 std::optional<Lexeme> lexeme_of(std::string_view output, const Reading& reading,
                                 std::string_view lower_headword) {
@@ -264,12 +301,11 @@ std::optional<Lexeme> lexeme_of(std::string_view output, const Reading& reading,
       lx.root.push_back(c);
     }
   }
-  for (std::size_t at = part.find("[Xj]"); at != std::string_view::npos;
-       at = part.find("[Xj]", at + 1)) {
-    ++lx.derivations;
-  }
+  lx.steps = derived_bases(part);
+  lx.derivations = lx.steps.size();
   lx.base = lower_headword.substr(lx.prefix.size());
   lx.word_class = reading.get(Attr::Class);
+  lx.participle = !reading.get(Attr::Participle).empty();
   return lx;
 }
 
@@ -319,6 +355,11 @@ InflectionTable build_inflection_table(const vfst::Transducer& transducer,
     return table;
   }
   const bool verb = lexeme->word_class == "teonsana";
+  // Every form of a participle reads as that participle, which no nominal cell takes: its
+  // table is empty, and walking its cases, comparisons and variants would only find that.
+  if (lexeme->participle && !verb) {
+    return table;
+  }
   const bool compared =
       lexeme->word_class == "laatusana" || lexeme->word_class == "nimisana_laatusana";
   Layout layout(table);
@@ -332,13 +373,17 @@ InflectionTable build_inflection_table(const vfst::Transducer& transducer,
   vfst::WantedLexemes wanted;
   wanted.add(lexeme->word_class_tag, lexeme->root, lexeme->base);
   wanted.classes.insert(lexeme->word_class_tag);
+  for (const std::string& step : lexeme->steps) {
+    wanted.steps.insert(vfst::lexeme_key(lexeme->word_class_tag, lexeme->root, step));
+  }
   vfst::EnumerateOptions options;
   options.possessives = false;
   options.max_derivations = lexeme->derivations + (verb ? 1 : 0);
+  options.min_derivations = lexeme->derivations;
   options.max_paths = 20'000;
   options.max_visits = 200'000;  // some 20 times what the largest tables take
   options.root_within_output = 3;
-  options.participle_nominative_only = verb;
+  options.verb_table_forms = verb;
   if (lexeme->compound) {
     options.preset_flags = {{"YS_ALKANUT", "ON"}, {"INEN_SALLITTU", "ON"}};
   }

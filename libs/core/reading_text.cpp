@@ -55,6 +55,8 @@ constexpr std::pair<std::string_view, std::string_view> ENGLISH[] = {
     {"negation", "negative participle"},
     {"comparative", "comparative"},
     {"superlative", "superlative"},
+    {"present_simple", "present"},
+    {"past_imperfective", "past"},
     {"conditional", "conditional"},
     {"imperative", "imperative"},
     {"potential", "potential"},
@@ -71,6 +73,22 @@ std::string_view english_name(std::string_view value) {
   return value;
 }
 
+std::string person_name(std::string_view person, std::string_view number) {
+  if (person.empty()) {
+    return {};
+  }
+  if (person == "4") {
+    return "passive";
+  }
+  std::string out = person == "1" ? "1st" : person == "2" ? "2nd" : "3rd";
+  out += " person";
+  if (!number.empty()) {
+    out += ' ';
+    out += number;
+  }
+  return out;
+}
+
 namespace {
 
 std::string_view english(std::string_view value) { return english_name(value); }
@@ -83,24 +101,6 @@ void add_item(std::string& out, std::string_view item) {
     out += ", ";
   }
   out += item;
-}
-
-// "1st person singular", "passive"; empty without a person.
-std::string person_text(const Reading& r) {
-  const std::string& p = r.get(Attr::Person);
-  if (p.empty()) {
-    return {};
-  }
-  if (p == "4") {
-    return "passive";
-  }
-  std::string out = p == "1" ? "1st" : p == "2" ? "2nd" : "3rd";
-  out += " person";
-  if (!r.get(Attr::Number).empty()) {
-    out += ' ';
-    out += r.get(Attr::Number);
-  }
-  return out;
 }
 
 // "plural inessive"; the number alone stays unsaid when there is no case.
@@ -126,7 +126,8 @@ std::string describe_reading(const Reading& r) {
   std::string out;
   const std::string& mood = r.get(Attr::Mood);
   if (mood == "indicative") {
-    add_item(out, r.get(Attr::Tense) == "past_imperfective" ? "past" : "present");
+    add_item(out, english(r.get(Attr::Tense) == "past_imperfective" ? "past_imperfective"
+                                                                    : "present_simple"));
   } else if (!mood.empty()) {
     add_item(out, english(mood));
   }
@@ -135,7 +136,7 @@ std::string describe_reading(const Reading& r) {
   if (r.get(Attr::Person).empty() || !r.get(Attr::Sijamuoto).empty()) {
     add_item(out, case_text(r));
   }
-  add_item(out, person_text(r));
+  add_item(out, person_name(r.get(Attr::Person), r.get(Attr::Number)));
   if (r.get(Attr::Negative) == "true") {
     add_item(out, "connegative");
   }

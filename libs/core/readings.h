@@ -72,6 +72,9 @@ struct Reading {
 /// "1p" → "our"); the value itself when there is none.
 [[nodiscard]] std::string_view english_name(std::string_view value);
 
+/// "1st person singular", "3rd person plural", "passive" (PERSON=4); empty without a person.
+[[nodiscard]] std::string person_name(std::string_view person, std::string_view number);
+
 /// The set attributes as "ATTR=VALUE" fields joined by `separator`, in Attr order.
 [[nodiscard]] std::string attribute_fields(const Reading& reading, std::string_view separator);
 

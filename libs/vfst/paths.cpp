@@ -95,7 +95,26 @@ struct PathState {
   bool comparison = false;
   std::uint16_t word_class = 0;  // symbol index of the first [L…] tag
   std::uint8_t pre_root = 0;     // output symbols before [Xp], not counting [Xr]…[X] groups
+  bool minen = false;            // past a MINEN-infinitive tag
 };
+
+// What the walk's options need to know of a tag.
+enum class TagRole : std::uint8_t { Other, Case, Nominative, Number, Minen, Mainen };
+
+TagRole tag_role(std::string_view sym) {
+  if (sym == "[Sn]") {
+    return TagRole::Nominative;
+  }
+  if (sym == "[Tn4]") {
+    return TagRole::Minen;
+  }
+  if (sym == "[Tn5]") {
+    return TagRole::Mainen;
+  }
+  return sym.starts_with("[S")   ? TagRole::Case
+         : sym.starts_with("[N") ? TagRole::Number
+                                 : TagRole::Other;
+}
 
 class Walker {
  public:
@@ -104,6 +123,13 @@ class Walker {
       : t_(t), wanted_(w), options_(o), sink_(sink), flags_(t.feature_count()) {
     for (std::size_t i = 0; i < t.symbols().size(); ++i) {
       kinds_.push_back(classify(t.symbols()[i], t.flags()[i]));
+      std::string_view sym = t.symbols()[i];
+      roles_.push_back(kinds_.back() == Kind::Tag ? tag_role(sym) : TagRole::Other);
+      class_wanted_.push_back(kinds_.back() == Kind::Class &&
+                              (w.classes.empty() || w.classes.contains(std::string(sym))));
+    }
+    if (w.roots.size() == 1) {
+      single_root_ = *w.roots.begin();
     }
     for (const auto& [feature, value] : o.preset_flags) {
       if (auto ids = t.flag_ids(feature, value)) {
@@ -118,6 +144,38 @@ class Walker {
   }
 
  private:
+  // Whether some wanted root goes on with `text` after the root letters so far. With one
+  // root (an inflection table) that is a comparison, not a hash of every prefix.
+  bool root_continues(std::string_view text) {
+    if (single_root_) {
+      return single_root_->size() >= root_.size() + text.size() &&
+             single_root_->compare(root_.size(), text.size(), text) == 0;
+    }
+    std::size_t len = root_.size();
+    root_ += text;
+    bool known = wanted_.root_prefixes.contains(root_);
+    root_.resize(len);
+    return known;
+  }
+
+  // The commonest ways an arc ends a path, told from its output symbol before anything of the
+  // path is saved: a root letter no wanted root goes on with, an unwanted class, a compound
+  // boundary or a clitic. take_output() decides the rest.
+  bool dead_end(std::uint16_t sym, const PathState& s) {
+    switch (kinds_[sym]) {
+      case Kind::Letter:
+        return s.group == Group::Root && t_.symbols()[sym] != "=" &&
+               !root_continues(t_.symbols()[sym]);
+      case Kind::Class:
+        return s.word_class == 0 && !class_wanted_[sym];
+      case Kind::Compound:
+      case Kind::Clitic:
+        return true;
+      default:
+        return false;
+    }
+  }
+
   // Handles one output symbol; false when the path is pruned.
   bool take_output(std::uint16_t sym, PathState& s) {
     Kind kind = kinds_[sym];
@@ -146,7 +204,6 @@ class Walker {
         }
         ++s.derivations;
         s.group = Group::Derivation;
-        derivation_.clear();
         break;
       case Kind::OtherGroup:
         s.group = Group::Other;
@@ -158,12 +215,16 @@ class Walker {
           }
         } else if (s.group == Group::Derivation) {
           std::string_view cls = t_.symbols()[s.word_class];
-          derived_base_ = outside_ + derivation_;
+          derived_base_ = derived_base();
           if (s.derivations == 1) {
             first_base_ = derived_base_;
           }
           s.participle = s.participle && s.participle_level + 1 == s.derivations;
           std::string_view parent = s.participle_level == 0 ? root_ : first_base_;
+          if (s.derivations < options_.max_derivations && !wanted_.steps.empty() &&
+              !wanted_.steps.contains(lexeme_key(cls, root_, derived_base_))) {
+            return false;
+          }
           if (s.derivations >= options_.max_derivations &&
               !wanted_.keys.contains(lexeme_key(cls, root_, derived_base_)) &&
               !(s.participle && wanted_.keys.contains(lexeme_key(cls, root_, parent)))) {
@@ -174,8 +235,7 @@ class Walker {
         break;
       case Kind::Class:
         if (s.word_class == 0) {
-          if (!wanted_.classes.empty() &&
-              !wanted_.classes.contains(std::string(t_.symbols()[sym]))) {
+          if (!class_wanted_[sym]) {
             return false;
           }
           s.word_class = sym;
@@ -194,40 +254,81 @@ class Walker {
         std::string_view text = t_.symbols()[sym];
         if (s.group == Group::Root) {
           if (text != "=") {
-            root_ += text;
-            if (!wanted_.root_prefixes.contains(root_)) {
+            if (!root_continues(text)) {
               return false;
             }
+            root_ += text;
           }
-        } else if (s.group == Group::Derivation) {
-          derivation_ += text;
-        } else if (s.group == Group::None) {
-          outside_ += text;
         }
         break;
       }
       case Kind::Comparison:
-        if (options_.participle_nominative_only && s.participle) {
+        if (options_.verb_table_forms && s.participle) {
           return false;
         }
         s.comparison = true;
         break;
-      case Kind::Tag:
-        if (options_.participle_nominative_only && s.participle &&
-            s.derivations == s.participle_level + 1 && t_.symbols()[sym].starts_with("[S") &&
-            t_.symbols()[sym] != "[Sn]") {
+      case Kind::Tag: {
+        TagRole role = roles_[sym];
+        if (s.derivations < options_.min_derivations &&
+            (role == TagRole::Case || role == TagRole::Nominative || role == TagRole::Number)) {
           return false;
         }
+        if (options_.verb_table_forms) {
+          if (role == TagRole::Mainen) {
+            return false;
+          }
+          s.minen = s.minen || role == TagRole::Minen;
+          bool participle = s.participle && s.derivations == s.participle_level + 1;
+          if (role == TagRole::Case && (participle || s.minen)) {
+            return false;
+          }
+        }
         break;
+      }
       case Kind::End:
         break;
     }
     if (s.roots == 0 && s.group == Group::None && kind != Kind::Close && s.pre_root < 255) {
       ++s.pre_root;
     }
-    output_ += t_.symbols()[sym];
     out_syms_.push_back(sym);
     return true;
+  }
+
+  // The base a closing derivation makes: the path's letters outside any group and the
+  // derivation's own ("kääntämä" + "tön").
+  [[nodiscard]] std::string derived_base() const {
+    std::string outside;
+    std::string derivation;
+    Group group = Group::None;
+    for (std::uint16_t sym : out_syms_) {
+      switch (kinds_[sym]) {
+        case Kind::Root:
+          group = Group::Root;
+          break;
+        case Kind::Derivation:
+          group = Group::Derivation;
+          derivation.clear();
+          break;
+        case Kind::OtherGroup:
+          group = Group::Other;
+          break;
+        case Kind::Close:
+          group = Group::None;
+          break;
+        case Kind::Letter:
+          if (group == Group::None) {
+            outside += t_.symbols()[sym];
+          } else if (group == Group::Derivation) {
+            derivation += t_.symbols()[sym];
+          }
+          break;
+        default:
+          break;
+      }
+    }
+    return outside + derivation;
   }
 
   void emit(const PathState& s) {
@@ -241,6 +342,15 @@ class Walker {
       return;
     }
     ++stats_.paths;
+    // The strings are made only for the few paths that arrive, not on every arc.
+    surface_.clear();
+    for (std::uint16_t sym : in_syms_) {
+      surface_ += t_.symbols()[sym];
+    }
+    output_.clear();
+    for (std::uint16_t sym : out_syms_) {
+      output_ += t_.symbols()[sym];
+    }
     Path path;
     path.surface = surface_;
     path.output = output_;
@@ -278,14 +388,12 @@ class Walker {
         continue;
       }
       const Arc& arc = *decoded;
+      if (dead_end(arc.out, s)) {
+        continue;
+      }
       // Cut-back points for everything this arc may change.
-      std::size_t surface_len = surface_.size();
-      std::size_t output_len = output_.size();
       std::size_t syms_len = out_syms_.size();
       std::size_t root_len = root_.size();
-      std::size_t outside_len = outside_.size();
-      std::size_t derivation_len = derivation_.size();
-      std::string saved_derivation;
       PathState next = s;
       std::uint16_t undo = 0;
       const FlagOp* flag = nullptr;
@@ -295,19 +403,16 @@ class Walker {
         flag = &t_.flags()[arc.in];
         ok = flags_.apply(*flag, undo);
       } else if (in_kind == Kind::Letter) {
-        surface_ += t_.symbols()[arc.in];
-        ++letters_;
-      }
-      if (ok && kinds_[arc.out] == Kind::Derivation) {
-        saved_derivation = derivation_;
+        in_syms_.push_back(arc.in);
       }
       if (ok) {
         ok = take_output(arc.out, next);
       }
       if (ok) {
-        bool too_long = letters_ > options_.max_input || out_syms_.size() > options_.max_output ||
+        std::size_t letters = in_syms_.size();
+        bool too_long = letters > options_.max_input || out_syms_.size() > options_.max_output ||
                         depth_ >= options_.max_arcs;
-        bool no_root = next.roots == 0 && (letters_ > options_.root_within_input ||
+        bool no_root = next.roots == 0 && (letters > options_.root_within_input ||
                                            next.pre_root > options_.root_within_output);
         if (!too_long && !no_root) {
           ++depth_;
@@ -318,18 +423,10 @@ class Walker {
       if (flag != nullptr) {
         flags_.restore(*flag, undo);
       } else if (in_kind == Kind::Letter) {
-        surface_.resize(surface_len);
-        --letters_;
+        in_syms_.pop_back();
       }
-      output_.resize(output_len);
       out_syms_.resize(syms_len);
       root_.resize(root_len);
-      outside_.resize(outside_len);
-      if (kinds_[arc.out] == Kind::Derivation) {
-        derivation_ = std::move(saved_derivation);
-      } else {
-        derivation_.resize(std::min(derivation_len, derivation_.size()));
-      }
     }
   }
 
@@ -338,18 +435,19 @@ class Walker {
   const EnumerateOptions& options_;
   const PathSink& sink_;
   std::vector<Kind> kinds_;
+  std::vector<TagRole> roles_;
+  std::vector<bool> class_wanted_;  // a "[L…]" tag the walk may take first
+  std::optional<std::string_view> single_root_;
   FlagState flags_;
+  std::vector<std::uint16_t> in_syms_;  // the path's input letters
   std::string surface_;
   std::string output_;
   std::vector<std::uint16_t> out_syms_;
   std::string root_;
-  std::string outside_;
-  std::string derivation_;
   std::string derived_base_;  // set when a derivation closes
   std::string first_base_;    // the base after the first derivation
   std::string participle_of_;
   std::string base_;
-  std::size_t letters_ = 0;
   std::size_t depth_ = 0;
   EnumerateStats stats_;
 };

@@ -25,6 +25,9 @@ struct WantedLexemes {
   std::unordered_set<std::string> root_prefixes;  ///< every prefix of every wanted root
   std::unordered_set<std::string> keys;           ///< class|root|base of wanted lexemes
   std::unordered_set<std::string> classes;        ///< "[L…]" tags wanted; empty: every class
+  /// When not empty: the keys that a derivation below max_derivations may make, e.g. the
+  /// steps "kääntämä", "kääntämätön" on the way to "kääntämättömyys".
+  std::unordered_set<std::string> steps;
 
   void add(std::string_view word_class, std::string_view root, std::string_view base);
 };
@@ -35,13 +38,15 @@ struct EnumerateOptions {
   std::size_t max_output = 128;        ///< output symbols of one path
   std::size_t max_arcs = 256;          ///< arcs of one path (epsilon cycles end here)
   std::size_t max_derivations = 1;     ///< "[Xj]" groups of one path (more loop: -uus-llinen-…)
+  std::size_t min_derivations = 0;     ///< fewer end the path at its first case or number tag
   std::size_t root_within_input = 6;   ///< "[Xp]" must start within this many letters
   std::size_t root_within_output = 8;  ///< … and within this many output symbols (not
                                        ///< counting "[Xr]…[X]" structure groups)
   std::uint64_t max_paths = 400'000'000;  ///< stops a runaway enumeration
   std::uint64_t max_visits = UINT64_MAX;  ///< states entered at most (a damaged file's bound)
-  /// Participles only in the nominative and without comparison (what a verb's table shows).
-  bool participle_nominative_only = false;
+  /// What a verb's table shows: participles and the MINEN-infinitive only in the nominative,
+  /// participles without comparison, no MAINEN-infinitive.
+  bool verb_table_forms = false;
   /// Flag values set before the walk starts, e.g. {"YS_ALKANUT", "ON"} to walk word parts
   /// that the transducer only allows after the start of a compound.
   std::vector<std::pair<std::string, std::string>> preset_flags;

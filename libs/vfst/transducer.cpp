@@ -21,14 +21,16 @@ struct Cell {
   std::uint32_t info = 0;
 };
 
+// The walks read millions of cells: one bounds check per cell, then fixed-width reads.
 std::optional<Cell> cell_at(Bytes cells, std::size_t i) {
   if (i >= cells.size() / CELL_BYTES) {
     return std::nullopt;
   }
-  std::size_t at = i * CELL_BYTES;
-  return Cell{static_cast<std::uint16_t>(*read_uint_le(cells, at, 2)),
-              static_cast<std::uint16_t>(*read_uint_le(cells, at + 2, 2)),
-              static_cast<std::uint32_t>(*read_uint_le(cells, at + 4, 4))};
+  const std::uint8_t* p = cells.data() + i * CELL_BYTES;
+  auto u16 = [p](std::size_t k) {
+    return static_cast<std::uint16_t>(p[k] | static_cast<unsigned>(p[k + 1]) << 8);
+  };
+  return Cell{u16(0), u16(2), static_cast<std::uint32_t>(u16(4)) | std::uint32_t{u16(6)} << 16};
 }
 
 // Interns a name; ids count from `base`.

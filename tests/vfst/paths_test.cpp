@@ -139,5 +139,52 @@ TEST(Vfst, RunawayEnumerationStopsAtTheCap) {
   EXPECT_LT(n, 1000u);
 }
 
+TEST(Vfst, DerivationStepsAndMinimumCutPaths) {
+  // Root "t" read as "t" or, by two derivations, as "tab": once by the steps "ta", "tab" and
+  // once by "tx", "tab".
+  std::vector<TinyState> s(26);
+  s[0].arcs = {{"", "[Lt]", 1}};
+  s[1].arcs = {{"", "[Xp]", 2}};
+  s[2].arcs = {{"", "t", 3}};
+  s[3].arcs = {{"", "[X]", 4}};
+  s[4].arcs = {{"t", "t", 5}};
+  s[5].arcs = {{"", "[Sn]", 25}, {"", "[Xj]", 6}, {"", "[Xj]", 15}};
+  s[6].arcs = {{"", "a", 7}};
+  s[7].arcs = {{"", "[X]", 8}};
+  s[8].arcs = {{"a", "a", 9}};
+  s[9].arcs = {{"", "[Xj]", 10}};
+  s[10].arcs = {{"", "b", 11}};
+  s[11].arcs = {{"", "[X]", 12}};
+  s[12].arcs = {{"b", "b", 13}};
+  s[13].arcs = {{"", "[Sn]", 25}};
+  s[15].arcs = {{"", "x", 16}};
+  s[16].arcs = {{"", "[X]", 17}};
+  s[17].arcs = {{"", "[Xj]", 18}};
+  s[18].arcs = {{"", "a", 19}};
+  s[19].arcs = {{"", "b", 20}};
+  s[20].arcs = {{"", "[X]", 21}};
+  s[21].arcs = {{"a", "a", 22}};
+  s[22].arcs = {{"b", "b", 13}};
+  s[25].final = true;
+  auto bytes = build_vfst(s);
+  auto t = Transducer::open(bytes);
+  ASSERT_TRUE(t);
+  WantedLexemes wanted;
+  wanted.add("[Lt]", "t", "tab");
+  EnumerateOptions options;
+  options.max_derivations = 2;
+  auto outputs = [&] {
+    std::vector<std::string> out;
+    (void)enumerate_paths(*t, wanted, options, [&](const Path& p) { out.emplace_back(p.output); });
+    return out;
+  };
+  EXPECT_EQ(outputs().size(), 3u);
+  wanted.steps = {lexeme_key("[Lt]", "t", "ta"), lexeme_key("[Lt]", "t", "tab")};
+  EXPECT_EQ(outputs(),
+            (std::vector<std::string>{"[Lt][Xp]t[X]t[Sn]", "[Lt][Xp]t[X]t[Xj]a[X]a[Xj]b[X]b[Sn]"}));
+  options.min_derivations = 2;
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"[Lt][Xp]t[X]t[Xj]a[X]a[Xj]b[X]b[Sn]"}));
+}
+
 }  // namespace
 }  // namespace pnt::vfst
