@@ -596,24 +596,25 @@ bool SearchStream::next() {
       continue;
     }
     const std::uint64_t i = top.next++;
-    std::uint8_t input = top.one_input;
+    // Transition `i` of a node decode() has checked, read in place (see Map::transition): its
+    // input first, since most transitions end at the automaton.
+    const std::uint8_t input =
+        top.is_one ? top.one_input : data[static_cast<std::size_t>(top.inputs - i)];
+    const std::uint32_t state = automaton_->accept(top.state, input);
+    if (!automaton_->can_match(state)) {
+      continue;
+    }
     std::uint64_t output = top.one_output;
     std::uint64_t target = top.one_target;
     if (!top.is_one) {
-      // Transition `i` of a node decode() has checked, read in place (see Map::transition).
       const unsigned dw = top.delta_width;
       const unsigned ow = top.output_width;
-      input = data[static_cast<std::size_t>(top.inputs - i)];
       const std::uint64_t delta = packed(data, top.deltas - (i + 1) * dw, dw);
       output = ow == 0 ? 0 : packed(data, top.outputs - (i + 1) * ow, ow);
       if (delta > top.first) {
         break;
       }
       target = delta == 0 ? 0 : top.first - delta;
-    }
-    const std::uint32_t state = automaton_->accept(top.state, input);
-    if (!automaton_->can_match(state)) {
-      continue;
     }
     key_len_ = top.key_len;
     if (key_len_ == key_.size()) {

@@ -132,7 +132,7 @@ TEST(SearchStream, FoldedPrefixesMatchTheScan) {
 }
 
 TEST(SearchStream, EditDistancesMatchTheScan) {
-  for (const unsigned limit : {0U, 1U, 2U}) {
+  for (const unsigned limit : {0U, 1U, 2U, 3U}) {
     check_against_scan(
         true, [&](const std::string& q) { return EditDistanceAutomaton(q, limit); },
         [&](const std::string& q, const std::string& k) {
