@@ -153,24 +153,29 @@ struct Suggestion {
 };
 
 // The UTF-8 keys of `map` within the distance, each with its value and distance. A walk at
-// distance 2 that runs out of its budget is done again at distance 1.
+// distance 2 that runs out of its budget goes on at distance 1 and keeps only what is within 1:
+// what it walked so far holds every key a walk at distance 1 would have found there.
 template <class Take>
 void near_keys(const fst::Map& map, std::string_view query, unsigned distance, Take take) {
-  for (unsigned d = distance; d > 0; --d) {
-    fst::EditDistanceAutomaton automaton(query, d);
-    fst::SearchStream stream = map.search(automaton, SUGGEST_VISITS);
-    std::vector<std::tuple<std::string, std::uint64_t, unsigned>> found;
+  fst::EditDistanceAutomaton automaton(query, distance);
+  fst::SearchStream stream = map.search(automaton, SUGGEST_VISITS);
+  std::vector<std::tuple<std::string, std::uint64_t, unsigned>> found;
+  for (;;) {
     while (stream.next()) {
       if (is_utf8(stream.key())) {
         found.emplace_back(std::string(stream.key_text()), stream.value(),
                            automaton.distance(stream.state()));
       }
     }
-    if (!stream.exhausted() || d == 1) {
-      for (auto& [key, value, key_distance] : found) {
-        take(std::move(key), value, key_distance);
-      }
-      return;
+    if (distance <= 1 || !stream.exhausted()) {
+      break;
+    }
+    automaton.narrow(--distance);
+    stream.resume(SUGGEST_VISITS);
+  }
+  for (auto& [key, value, key_distance] : found) {
+    if (key_distance <= distance) {
+      take(std::move(key), value, key_distance);
     }
   }
 }

@@ -1,6 +1,7 @@
 #include "fstmap/automaton.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <utility>
 
@@ -77,6 +78,7 @@ Automaton::State FoldedAutomaton::accept(State state, std::uint8_t byte) {
 
 EditDistanceAutomaton::EditDistanceAutomaton(std::string_view query, unsigned max_distance)
     : distance_(static_cast<std::uint8_t>(std::min(max_distance, MAX_DISTANCE))),
+      limit_(distance_),
       cap_(static_cast<std::uint8_t>(distance_ + 1)),
       width_(static_cast<std::uint8_t>(2 * distance_ + 1)),
       slots_(slot_count_) {
@@ -85,7 +87,7 @@ EditDistanceAutomaton::EditDistanceAutomaton(std::string_view query, unsigned ma
     letters.push_back(decode_utf8(query, pos));
   }
   Slot& first = slots_[0];
-  first.band.fill(cap_);
+  first.band = caps();
   if (letters.size() > MAX_QUERY) {
     first.alive = false;
     return;
@@ -108,7 +110,8 @@ EditDistanceAutomaton::EditDistanceAutomaton(std::string_view query, unsigned ma
   }
   // Before any key character the entry for query position i is i.
   for (std::uint32_t i = 0; i <= std::min<std::uint32_t>(length_, distance_); ++i) {
-    first.band[distance_ + i] = static_cast<std::uint8_t>(i);
+    const unsigned shift = 8 * (distance_ + i);
+    first.band = (first.band & ~(Band{0xFF} << shift)) | (Band{i} << shift);
   }
 }
 
@@ -137,13 +140,20 @@ std::uint64_t EditDistanceAutomaton::mask_of(char32_t c) const {
 
 bool EditDistanceAutomaton::is_match(State state) const {
   const Slot& slot = slots_[state];
-  return slot.alive && slot.pending == 0 && distance(state) < cap_;
+  return slot.alive && slot.pending == 0 && distance(state) <= limit_;
+}
+
+void EditDistanceAutomaton::narrow(unsigned max_distance) {
+  limit_ = static_cast<std::uint8_t>(std::min<unsigned>(limit_, max_distance));
+  for (Slot& slot : slots_) {
+    slot.unmatched_known = false;  // kept alive under the old distance
+  }
 }
 
 unsigned EditDistanceAutomaton::distance(State state) const {
   const Slot& slot = slots_[state];
   const std::int64_t k = std::int64_t{length_} + distance_ - slot.chars;
-  return k < 0 || k >= width_ ? cap_ : slot.band[static_cast<std::size_t>(k)];
+  return k < 0 || k >= width_ ? cap_ : (slot.band >> (8 * k)) & 0xFFU;
 }
 
 EditDistanceAutomaton::Slot& EditDistanceAutomaton::slot_after(State state) {
@@ -222,29 +232,25 @@ Automaton::State EditDistanceAutomaton::accept(State state, std::uint8_t byte) {
 // cap stands for them at the band's edges. Unrolled over the band's width; false when dead.
 namespace {
 
-using Band = std::array<std::uint8_t, 2 * EditDistanceAutomaton::MAX_DISTANCE + 2>;
+constexpr std::uint64_t HIGH_BITS = 0x8080808080808080;
 
-template <unsigned Distance>
-[[gnu::always_inline]] inline bool step_band(const Band& band, const Band& before,
-                                             std::uint64_t same, std::uint64_t swapped,
-                                             std::int64_t last, Band& out) {
-  constexpr unsigned CAP = Distance + 1;
-  unsigned left = CAP;  // the entry just computed, one query position back
-  unsigned least = CAP;
-  const auto entry = [&](std::size_t k) {
-    unsigned best = std::min<unsigned>(band[k + 1], left) + 1U;
-    best = std::min(best, band[k] + static_cast<unsigned>(((same >> k) & 1U) ^ 1U));
-    best = std::min(best, ((swapped >> k) & 1U) != 0 ? before[k] + 1U : CAP);
-    left = static_cast<std::int64_t>(k) <= last ? std::min(best, CAP) : CAP;
-    out[k] = static_cast<std::uint8_t>(left);
-    least = std::min(least, left);
-  };
-  out.fill(CAP);
-  [&]<std::size_t... K>(std::index_sequence<K...>) {
-    (entry(K), ...);
-  }(std::make_index_sequence<2 * Distance + 1>{});
-  return least < CAP;
+// The smaller of each pair of bytes, for bytes below 0x80: the high bit of (a | 0x80) - b is set
+// where a is not below b, and no byte borrows from the next.
+std::uint64_t bytes_min(std::uint64_t a, std::uint64_t b) {
+  const std::uint64_t take_b = ((((a | HIGH_BITS) - b) & HIGH_BITS) >> 7) * 0xFF;
+  return (a & ~take_b) | (b & take_b);
 }
+
+// Bit k of the index as byte k of the value (0 or 1), for the 7 entries a band can have.
+constexpr std::array<std::uint64_t, 128> SPREAD = [] {
+  std::array<std::uint64_t, 128> table{};
+  for (std::size_t bits = 0; bits < table.size(); ++bits) {
+    for (unsigned k = 0; k < 7; ++k) {
+      table[bits] |= static_cast<std::uint64_t>((bits >> k) & 1U) << (8 * k);
+    }
+  }
+  return table;
+}();
 
 }  // namespace
 
@@ -258,16 +264,25 @@ bool EditDistanceAutomaton::step(const Slot& from, std::uint64_t mask, Band& out
   // Transposition: the new character matches the position before, the last one this one.
   const std::uint64_t swapped = window((mask << 1) & from.last_mask);
   const std::int64_t last = std::int64_t{length_} - base - 1;
-  switch (distance_) {
-    case 0:
-      return step_band<0>(from.band, from.before, same, swapped, last, out);
-    case 1:
-      return step_band<1>(from.band, from.before, same, swapped, last, out);
-    case 2:
-      return step_band<2>(from.band, from.before, same, swapped, last, out);
-    default:
-      return step_band<MAX_DISTANCE>(from.band, from.before, same, swapped, last, out);
-  }
+  const Band caps = this->caps();
+  const Band ones = BYTES;
+  // Deletion from entry k + 1 of the band before (past the band: the cap), substitution from
+  // entry k, transposition from entry k of the band before the last code point.
+  const Band deleted = ((from.band >> 8) | (caps << 56)) + ones;
+  const Band substituted = from.band + (SPREAD[same & 0x7FU] ^ ones);
+  const Band take = SPREAD[swapped & 0x7FU] * 0xFF;
+  const Band transposed = ((from.before + ones) & take) | (caps & ~take);
+  Band band = bytes_min(bytes_min(deleted, substituted), transposed);
+  // Insertion: entry k reaches entry k + s at cost s, done for s = 1, 2, 4 to span the band.
+  band = bytes_min(band, ((band << 8) | (caps & 0xFF)) + ones);
+  band = bytes_min(band, ((band << 16) | (caps & 0xFFFF)) + 2 * ones);
+  band = bytes_min(band, ((band << 32) | (caps & 0xFFFFFFFF)) + 4 * ones);
+  band = bytes_min(band, caps);
+  const std::int64_t used = std::min<std::int64_t>(last, width_ - 1) + 1;
+  const Band keep = used <= 0 ? 0 : (Band{1} << (8 * used)) - 1;
+  out = (band & keep) | (caps & ~keep);
+  // Alive while some byte is within the limit: subtracting one more borrows from its high bit.
+  return (((out | HIGH_BITS) - BYTES * (limit_ + 1U)) & HIGH_BITS) != HIGH_BITS;
 }
 
 }  // namespace pnt::fst

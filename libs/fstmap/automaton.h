@@ -2,7 +2,6 @@
 // and follows a transition only while the automaton can still accept a key through it.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string_view>
 #include <utility>
@@ -69,34 +68,41 @@ class EditDistanceAutomaton final : public Automaton {
   /// The key's distance from the query at a matching state.
   [[nodiscard]] unsigned distance(State state) const;
 
+  /// Lowers the distance for the rest of a walk (never raises it): from here on the states
+  /// accept and keep alive only what a walk begun with `max_distance` would.
+  void narrow(unsigned max_distance);
+
  private:
-  // Entry k of a band is the edit table's entry for query position chars - max_distance + k;
-  // positions outside the query hold the cap.
-  using Band = std::array<std::uint8_t, 2 * MAX_DISTANCE + 2>;
+  // Byte k (from the low end) of a band is the edit table's entry for query position
+  // chars - max_distance + k; positions outside the query, and bytes past the band, hold the cap.
+  using Band = std::uint64_t;
   // What each depth of the walk keeps: its band, the one before its last code point (for
   // transpositions) and, once asked, the band every code point that matches no query position
   // gives after it.
   struct Slot {
-    Band band{};
-    Band before{};
-    Band unmatched{};
+    Band band = 0;
+    Band before = 0;
+    Band unmatched = 0;
     std::uint64_t last_mask = 0;  // query positions that the key's last code point matches
     char32_t partial = 0;         // bits of a code point still missing `pending` bytes
     std::uint32_t chars = 0;      // the key's whole code points so far
     std::uint8_t pending = 0;
-    bool alive = true;  // some entry of the band is below the cap
+    bool alive = true;  // some entry of the band is within the limit
     bool unmatched_known = false;
     bool unmatched_alive = false;
   };
   [[nodiscard]] std::uint64_t mask_of(char32_t c) const;
   // The band after a code point matching the query positions in `mask`; false when it is dead.
   bool step(const Slot& from, std::uint64_t mask, Band& out) const;
+  [[nodiscard]] Band caps() const { return BYTES * cap_; }
+  static constexpr Band BYTES = 0x0101010101010101;
   Slot& slot_after(State state);
 
   std::uint32_t length_ = 0;  // the query's code points
   std::uint64_t ascii_masks_[128] = {};
   std::vector<std::pair<char32_t, std::uint64_t>> wide_masks_;  // the query's other letters
   std::uint8_t distance_;
+  std::uint8_t limit_;           // distances accepted: at most distance_
   std::uint8_t cap_;             // distance_ + 1: entries never go above it
   std::uint8_t width_;           // 2 * distance_ + 1 entries of each band are used
   std::size_t slot_count_ = 64;  // slots_.size(), kept apart: the step checks it each time

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "fstmap/automaton.h"
 #include "fstmap/format_internal.h"
@@ -543,10 +544,25 @@ SearchStream::SearchStream(const Map& map, Automaton& automaton, std::uint64_t m
   pending_ = enter(map_.root_, 0, start);
 }
 
+bool SearchStream::resume(std::uint64_t max_visits) {
+  if (!exhausted_) {
+    return false;
+  }
+  exhausted_ = false;
+  done_ = false;
+  resumed_ = true;
+  max_visits_ = visits_ + std::min(max_visits, UINT64_MAX - visits_);
+  return true;
+}
+
 bool SearchStream::enter(std::uint64_t address, std::uint64_t acc, std::uint32_t state) {
   if (visits_ == max_visits_) {
     exhausted_ = true;
     done_ = true;
+    refused_address_ = address;
+    refused_acc_ = acc;
+    refused_key_len_ = key_len_;
+    refused_state_ = state;
     return false;
   }
   ++visits_;
@@ -587,6 +603,16 @@ bool SearchStream::next() {
     pending_ = false;
     --left_;
     return true;
+  }
+  if (std::exchange(resumed_, false)) {
+    key_len_ = refused_key_len_;
+    if (enter(refused_address_, refused_acc_, refused_state_)) {
+      --left_;
+      return true;
+    }
+    if (done_) {
+      return false;
+    }
   }
   const std::uint8_t* data = map_.bytes_.data();
   while (!stack_.empty()) {
