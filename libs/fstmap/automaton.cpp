@@ -166,6 +166,63 @@ EditDistanceAutomaton::Slot& EditDistanceAutomaton::slot_after(State state) {
   return next;
 }
 
+namespace {
+
+constexpr std::uint64_t HIGH_BITS = 0x8080808080808080;
+
+// The smaller of each pair of bytes, for bytes below 0x80: the high bit of (a | 0x80) - b is set
+// where a is not below b, and no byte borrows from the next.
+std::uint64_t bytes_min(std::uint64_t a, std::uint64_t b) {
+  const std::uint64_t take_b = ((((a | HIGH_BITS) - b) & HIGH_BITS) >> 7) * 0xFF;
+  return (a & ~take_b) | (b & take_b);
+}
+
+// Bit k of the index as byte k of the value (0 or 1), for the 7 entries a band can have.
+constexpr std::array<std::uint64_t, 128> SPREAD = [] {
+  std::array<std::uint64_t, 128> table{};
+  for (std::size_t bits = 0; bits < table.size(); ++bits) {
+    for (unsigned k = 0; k < 7; ++k) {
+      table[bits] |= static_cast<std::uint64_t>((bits >> k) & 1U) << (8 * k);
+    }
+  }
+  return table;
+}();
+
+}  // namespace
+
+inline bool EditDistanceAutomaton::step(const Slot& from, std::uint64_t mask, Band& out) const {
+  // Bit k of a window is query position chars - distance + k: what entry k compares with.
+  const std::int64_t base = std::int64_t{from.chars} - distance_;
+  const auto window = [base](std::uint64_t bits) {
+    return base >= 64 ? 0 : base >= 0 ? bits >> base : bits << -base;
+  };
+  const std::uint64_t same = window(mask);
+  // Transposition: the new character matches the position before, the last one this one.
+  const std::uint64_t swapped = window((mask << 1) & from.last_mask);
+  const std::int64_t last = std::int64_t{length_} - base - 1;
+  const Band caps = this->caps();
+  const Band ones = BYTES;
+  // Deletion from entry k + 1 of the band before (past the band: the cap), substitution from
+  // entry k, transposition from entry k of the band before the last code point.
+  const Band deleted = ((from.band >> 8) | (caps << 56)) + ones;
+  const Band substituted = from.band + (SPREAD[same & 0x7FU] ^ ones);
+  const Band take = SPREAD[swapped & 0x7FU] * 0xFF;
+  const Band transposed = ((from.before + ones) & take) | (caps & ~take);
+  Band band = bytes_min(bytes_min(deleted, substituted), transposed);
+  // Insertion: entry k reaches entry k + s at cost s, for s = 1 to 3 in two doublings. Only
+  // s below the cap can give an entry under it, and the cap is at most 4.
+  static_assert(MAX_DISTANCE <= 3);
+  band = bytes_min(band, ((band << 8) | (caps & 0xFF)) + ones);
+  band = bytes_min(band, ((band << 16) | (caps & 0xFFFF)) + 2 * ones);
+  // No entry is above the cap by more than one: those come down by one.
+  band -= ((band + (0x7F - cap_) * ones) & HIGH_BITS) >> 7;
+  const std::int64_t used = std::min<std::int64_t>(last, width_ - 1) + 1;
+  const Band keep = used <= 0 ? 0 : (Band{1} << (8 * used)) - 1;
+  out = (band & keep) | (caps & ~keep);
+  // Alive while some byte is within the limit: subtracting one more borrows from its high bit.
+  return (((out | HIGH_BITS) - BYTES * (limit_ + 1U)) & HIGH_BITS) != HIGH_BITS;
+}
+
 Automaton::State EditDistanceAutomaton::accept(State state, std::uint8_t byte) {
   const State to = state + 1;
   Slot& next = slot_after(state);
@@ -230,59 +287,4 @@ Automaton::State EditDistanceAutomaton::accept(State state, std::uint8_t byte) {
 // before it match the last two positions the other way round; entries past `last` lie beyond
 // the query. Entries further than the distance from the diagonal can only be above it, so the
 // cap stands for them at the band's edges. Unrolled over the band's width; false when dead.
-namespace {
-
-constexpr std::uint64_t HIGH_BITS = 0x8080808080808080;
-
-// The smaller of each pair of bytes, for bytes below 0x80: the high bit of (a | 0x80) - b is set
-// where a is not below b, and no byte borrows from the next.
-std::uint64_t bytes_min(std::uint64_t a, std::uint64_t b) {
-  const std::uint64_t take_b = ((((a | HIGH_BITS) - b) & HIGH_BITS) >> 7) * 0xFF;
-  return (a & ~take_b) | (b & take_b);
-}
-
-// Bit k of the index as byte k of the value (0 or 1), for the 7 entries a band can have.
-constexpr std::array<std::uint64_t, 128> SPREAD = [] {
-  std::array<std::uint64_t, 128> table{};
-  for (std::size_t bits = 0; bits < table.size(); ++bits) {
-    for (unsigned k = 0; k < 7; ++k) {
-      table[bits] |= static_cast<std::uint64_t>((bits >> k) & 1U) << (8 * k);
-    }
-  }
-  return table;
-}();
-
-}  // namespace
-
-bool EditDistanceAutomaton::step(const Slot& from, std::uint64_t mask, Band& out) const {
-  // Bit k of a window is query position chars - distance + k: what entry k compares with.
-  const std::int64_t base = std::int64_t{from.chars} - distance_;
-  const auto window = [base](std::uint64_t bits) {
-    return base >= 64 ? 0 : base >= 0 ? bits >> base : bits << -base;
-  };
-  const std::uint64_t same = window(mask);
-  // Transposition: the new character matches the position before, the last one this one.
-  const std::uint64_t swapped = window((mask << 1) & from.last_mask);
-  const std::int64_t last = std::int64_t{length_} - base - 1;
-  const Band caps = this->caps();
-  const Band ones = BYTES;
-  // Deletion from entry k + 1 of the band before (past the band: the cap), substitution from
-  // entry k, transposition from entry k of the band before the last code point.
-  const Band deleted = ((from.band >> 8) | (caps << 56)) + ones;
-  const Band substituted = from.band + (SPREAD[same & 0x7FU] ^ ones);
-  const Band take = SPREAD[swapped & 0x7FU] * 0xFF;
-  const Band transposed = ((from.before + ones) & take) | (caps & ~take);
-  Band band = bytes_min(bytes_min(deleted, substituted), transposed);
-  // Insertion: entry k reaches entry k + s at cost s, done for s = 1, 2, 4 to span the band.
-  band = bytes_min(band, ((band << 8) | (caps & 0xFF)) + ones);
-  band = bytes_min(band, ((band << 16) | (caps & 0xFFFF)) + 2 * ones);
-  band = bytes_min(band, ((band << 32) | (caps & 0xFFFFFFFF)) + 4 * ones);
-  band = bytes_min(band, caps);
-  const std::int64_t used = std::min<std::int64_t>(last, width_ - 1) + 1;
-  const Band keep = used <= 0 ? 0 : (Band{1} << (8 * used)) - 1;
-  out = (band & keep) | (caps & ~keep);
-  // Alive while some byte is within the limit: subtracting one more borrows from its high bit.
-  return (((out | HIGH_BITS) - BYTES * (limit_ + 1U)) & HIGH_BITS) != HIGH_BITS;
-}
-
 }  // namespace pnt::fst

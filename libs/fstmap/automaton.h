@@ -93,7 +93,7 @@ class EditDistanceAutomaton final : public Automaton {
   };
   [[nodiscard]] std::uint64_t mask_of(char32_t c) const;
   // The band after a code point matching the query positions in `mask`; false when it is dead.
-  bool step(const Slot& from, std::uint64_t mask, Band& out) const;
+  inline bool step(const Slot& from, std::uint64_t mask, Band& out) const;
   [[nodiscard]] Band caps() const { return BYTES * cap_; }
   static constexpr Band BYTES = 0x0101010101010101;
   Slot& slot_after(State state);
