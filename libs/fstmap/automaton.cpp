@@ -126,13 +126,13 @@ std::uint64_t EditDistanceAutomaton::mask_of(char32_t c) const {
   switch (c) {
     case U'ä':
     case U'å':
-      return mask | ascii_masks_['a'];
+      return mask | ascii_masks_[U'a'];
     case U'ö':
-      return mask | ascii_masks_['o'];
+      return mask | ascii_masks_[U'o'];
     case U'Ä':
-      return mask | ascii_masks_['A'];
+      return mask | ascii_masks_[U'A'];
     case U'Ö':
-      return mask | ascii_masks_['O'];
+      return mask | ascii_masks_[U'O'];
     default:
       return mask;
   }
