@@ -11,7 +11,7 @@ namespace pnt::fst {
 
 /// A byte automaton. States are handles the automaton gives out. The stream steps only from
 /// states on its current path, so stepping from a state may reuse whatever the automaton keeps
-/// for the states made after it (the edit-distance automaton keeps one row per depth).
+/// for the states made after it (the edit-distance automaton keeps one band per depth).
 class Automaton {
  public:
   using State = std::uint32_t;
