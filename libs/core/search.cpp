@@ -18,6 +18,9 @@ using StepFunction = void (*)(const SearchContext&, std::string_view, SearchResu
 // Nodes a forgiving walk may decode in one index: what keeps a keystroke within its time.
 constexpr std::uint64_t FOLDED_VISITS = 20'000;
 constexpr std::uint64_t SUGGEST_VISITS = 3'000;
+// The forms' walk at distance 2 gives up sooner: over that index it almost never fits in the
+// budget above, and what it walked is not lost, the walk at distance 1 goes on from there.
+constexpr std::uint64_t FORMS_AT_2_VISITS = 1'000;
 
 // Only these letters fold: a query without them has no twin under folding.
 bool has_folding_letter(std::string_view query) {
@@ -149,24 +152,30 @@ struct Suggestion {
 };
 
 // The UTF-8 keys of `map` within the distance, each with its value and distance. A walk at
-// distance 2 that runs out of its budget is done again at distance 1.
+// distance 2 that runs out of its budget goes on at distance 1 and keeps only what is within 1:
+// what it walked so far holds every key a walk at distance 1 would have found there.
 template <class Take>
-void near_keys(const fst::Map& map, std::string_view query, unsigned distance, Take take) {
-  for (unsigned d = distance; d > 0; --d) {
-    fst::EditDistanceAutomaton automaton(query, d);
-    fst::SearchStream stream = map.search(automaton, SUGGEST_VISITS);
-    std::vector<std::tuple<std::string, std::uint64_t, unsigned>> found;
+void near_keys(const fst::Map& map, std::string_view query, unsigned distance, Take take,
+               std::uint64_t budget = SUGGEST_VISITS) {
+  fst::EditDistanceAutomaton automaton(query, distance);
+  fst::SearchStream stream = map.search(automaton, budget);
+  std::vector<std::tuple<std::string, std::uint64_t, unsigned>> found;
+  for (;;) {
     while (stream.next()) {
       if (is_utf8(stream.key())) {
         found.emplace_back(std::string(stream.key_text()), stream.value(),
                            automaton.distance(stream.state()));
       }
     }
-    if (!stream.exhausted() || d == 1) {
-      for (auto& [key, value, key_distance] : found) {
-        take(std::move(key), value, key_distance);
-      }
-      return;
+    if (distance <= 1 || !stream.exhausted()) {
+      break;
+    }
+    automaton.narrow(--distance);
+    stream.resume(SUGGEST_VISITS);
+  }
+  for (auto& [key, value, key_distance] : found) {
+    if (key_distance <= distance) {
+      take(std::move(key), value, key_distance);
     }
   }
 }
@@ -204,7 +213,8 @@ void suggest_step(const SearchContext& context, std::string_view query, SearchRe
             forms.push_back(Suggestion{d, rank_of(context, headword), key, std::string(headword)});
           }
         }
-      });
+      },
+      FORMS_AT_2_VISITS);
   keep_best(headwords);
   keep_best(forms);
   for (Suggestion& s : headwords) {

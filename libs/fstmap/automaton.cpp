@@ -1,6 +1,9 @@
 #include "fstmap/automaton.h"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
+#include <utility>
 
 #include "base/utf8.h"
 
@@ -74,152 +77,214 @@ Automaton::State FoldedAutomaton::accept(State state, std::uint8_t byte) {
 }
 
 EditDistanceAutomaton::EditDistanceAutomaton(std::string_view query, unsigned max_distance)
-    : cap_(static_cast<std::uint8_t>(std::min(max_distance, 254U) + 1)) {
+    : distance_(static_cast<std::uint8_t>(std::min(max_distance, MAX_DISTANCE))),
+      limit_(distance_),
+      cap_(static_cast<std::uint8_t>(distance_ + 1)),
+      width_(static_cast<std::uint8_t>(2 * distance_ + 1)),
+      slots_(slot_count_) {
+  std::vector<char32_t> letters;
   for (std::size_t pos = 0; pos < query.size();) {
-    query_.push_back(decode_utf8(query, pos));
+    letters.push_back(decode_utf8(query, pos));
   }
-  const bool too_long = query_.size() > MAX_QUERY;
-  if (too_long) {
-    query_.clear();
+  Slot& first = slots_[0];
+  first.band = caps();
+  if (letters.size() > MAX_QUERY) {
+    first.alive = false;
+    return;
   }
-  for (char32_t c = 0; c < 128; ++c) {
-    ascii_masks_[c] = mask_of(c);
+  length_ = static_cast<std::uint32_t>(letters.size());
+  for (std::size_t i = 0; i < letters.size(); ++i) {
+    const std::uint64_t bit = std::uint64_t{1} << i;
+    const char32_t c = letters[i];
+    if (c < 128) {
+      ascii_masks_[c] |= bit;
+      continue;
+    }
+    const auto known = std::find_if(wide_masks_.begin(), wide_masks_.end(),
+                                    [c](const auto& entry) { return entry.first == c; });
+    if (known != wide_masks_.end()) {
+      known->second |= bit;
+    } else {
+      wide_masks_.emplace_back(c, bit);
+    }
   }
-  width_ = query_.size() + 1;
-  slots_.resize(32);
-  rows_.resize(slots_.size() * width_);
-  for (std::size_t i = 0; i < width_; ++i) {
-    rows_[i] = static_cast<std::uint8_t>(std::min<std::size_t>(i, cap_));
+  // Before any key character the entry for query position i is i.
+  for (std::uint32_t i = 0; i <= std::min<std::uint32_t>(length_, distance_); ++i) {
+    const unsigned shift = 8 * (distance_ + i);
+    first.band = (first.band & ~(Band{0xFF} << shift)) | (Band{i} << shift);
   }
-  slots_[0].dead = too_long;
 }
 
 std::uint64_t EditDistanceAutomaton::mask_of(char32_t c) const {
   std::uint64_t mask = 0;
-  for (std::size_t i = 0; i < query_.size(); ++i) {
-    mask |= static_cast<std::uint64_t>(folds_to(query_[i], c)) << i;
+  for (const auto& [letter, letter_mask] : wide_masks_) {
+    if (letter == c) {
+      mask = letter_mask;
+    }
   }
-  return mask;
+  // The query letters that fold to `c`; folds_to lists the same pairs.
+  switch (c) {
+    case U'ä':
+    case U'å':
+      return mask | ascii_masks_[U'a'];
+    case U'ö':
+      return mask | ascii_masks_[U'o'];
+    case U'Ä':
+      return mask | ascii_masks_[U'A'];
+    case U'Ö':
+      return mask | ascii_masks_[U'O'];
+    default:
+      return mask;
+  }
 }
 
 bool EditDistanceAutomaton::is_match(State state) const {
   const Slot& slot = slots_[state];
-  return !slot.dead && slot.pending == 0 && row(state)[width_ - 1] < cap_;
+  return slot.alive && slot.pending == 0 && distance(state) <= limit_;
 }
 
-bool EditDistanceAutomaton::can_match(State state) const {
+void EditDistanceAutomaton::narrow(unsigned max_distance) {
+  limit_ = static_cast<std::uint8_t>(std::min<unsigned>(limit_, max_distance));
+  for (Slot& slot : slots_) {
+    slot.unmatched_known = false;  // kept alive under the old distance
+  }
+}
+
+unsigned EditDistanceAutomaton::distance(State state) const {
   const Slot& slot = slots_[state];
-  return !slot.dead && slot.least < cap_;
+  const std::int64_t k = std::int64_t{length_} + distance_ - slot.chars;
+  return k < 0 || k >= width_ ? cap_ : (slot.band >> (8 * k)) & 0xFFU;
 }
 
-unsigned EditDistanceAutomaton::distance(State state) const { return row(state)[width_ - 1]; }
+EditDistanceAutomaton::Slot& EditDistanceAutomaton::slot_after(State state) {
+  if (state + 1 >= slot_count_) {
+    slot_count_ *= 2;
+    slots_.resize(slot_count_);
+  }
+  Slot& next = slots_[state + 1];
+  next.unmatched_known = false;
+  return next;
+}
+
+namespace {
+
+constexpr std::uint64_t HIGH_BITS = 0x8080808080808080;
+
+// The smaller of each pair of bytes, for bytes below 0x80: the high bit of (a | 0x80) - b is set
+// where a is not below b, and no byte borrows from the next.
+std::uint64_t bytes_min(std::uint64_t a, std::uint64_t b) {
+  const std::uint64_t take_b = ((((a | HIGH_BITS) - b) & HIGH_BITS) >> 7) * 0xFF;
+  return (a & ~take_b) | (b & take_b);
+}
+
+// Bit k of the index as byte k of the value (0 or 1), for the 7 entries a band can have.
+constexpr std::array<std::uint64_t, 128> SPREAD = [] {
+  std::array<std::uint64_t, 128> table{};
+  for (std::size_t bits = 0; bits < table.size(); ++bits) {
+    for (unsigned k = 0; k < 7; ++k) {
+      table[bits] |= static_cast<std::uint64_t>((bits >> k) & 1U) << (8 * k);
+    }
+  }
+  return table;
+}();
+
+}  // namespace
+
+inline bool EditDistanceAutomaton::step(const Slot& from, std::uint64_t mask, Band& out) const {
+  // Bit k of a window is query position chars - distance + k: what entry k compares with.
+  const std::int64_t base = std::int64_t{from.chars} - distance_;
+  const auto window = [base](std::uint64_t bits) {
+    return base >= 64 ? 0 : base >= 0 ? bits >> base : bits << -base;
+  };
+  const std::uint64_t same = window(mask);
+  // Transposition: the new character matches the position before, the last one this one.
+  const std::uint64_t swapped = window((mask << 1) & from.last_mask);
+  const std::int64_t last = std::int64_t{length_} - base - 1;
+  const Band caps = this->caps();
+  const Band ones = BYTES;
+  // Deletion from entry k + 1 of the band before (past the band: the cap), substitution from
+  // entry k, transposition from entry k of the band before the last code point.
+  const Band deleted = ((from.band >> 8) | (caps << 56)) + ones;
+  const Band substituted = from.band + (SPREAD[same & 0x7FU] ^ ones);
+  const Band take = SPREAD[swapped & 0x7FU] * 0xFF;
+  const Band transposed = ((from.before + ones) & take) | (caps & ~take);
+  Band band = bytes_min(bytes_min(deleted, substituted), transposed);
+  // Insertion: entry k reaches entry k + s at cost s, for s = 1 to 3 in two doublings. Only
+  // s below the cap can give an entry under it, and the cap is at most 4.
+  static_assert(MAX_DISTANCE <= 3);
+  band = bytes_min(band, ((band << 8) | (caps & 0xFF)) + ones);
+  band = bytes_min(band, ((band << 16) | (caps & 0xFFFF)) + 2 * ones);
+  // No entry is above the cap by more than one: those come down by one.
+  band -= ((band + (0x7F - cap_) * ones) & HIGH_BITS) >> 7;
+  const std::int64_t used = std::min<std::int64_t>(last, width_ - 1) + 1;
+  const Band keep = used <= 0 ? 0 : (Band{1} << (8 * used)) - 1;
+  out = (band & keep) | (caps & ~keep);
+  // Alive while some byte is within the limit: subtracting one more borrows from its high bit.
+  return (((out | HIGH_BITS) - BYTES * (limit_ + 1U)) & HIGH_BITS) != HIGH_BITS;
+}
 
 Automaton::State EditDistanceAutomaton::accept(State state, std::uint8_t byte) {
   const State to = state + 1;
-  if (to >= slots_.size()) {
-    slots_.resize(slots_.size() * 2);
-    rows_.resize(slots_.size() * width_);
-  }
-  const Slot& from = slots_[state];
-  Slot& next = slots_[to];
-  next.written = ++writes_;
-  next.dead = from.dead;
-  if (from.dead) {
+  Slot& next = slot_after(state);
+  Slot& from = slots_[state];
+  if (!from.alive) {
+    next.alive = false;
     return to;
   }
   // Gathers the code point byte by byte; only a whole one moves the edit table on.
-  char32_t c = 0;
+  std::uint64_t mask = 0;
   if (from.pending == 0) {
-    if (byte < 0x80) {
-      const std::uint64_t mask = ascii_masks_[byte];
-      if (mask == 0 && unmatched_from_ == state && unmatched_written_ == from.written) {
-        next.dead = unmatched_dead_;
-        if (next.dead) {
-          return to;
-        }
+    if (byte >= 0x80) {
+      const std::size_t length = utf8_sequence_length(byte);
+      if (length < 2) {
+        next.alive = false;
+        return to;
       }
-      step_row(state, to, mask);
-      if (mask == 0) {
-        unmatched_from_ = state;
-        unmatched_written_ = slots_[state].written;
-        unmatched_dead_ = slots_[to].least >= cap_;
-      }
+      next = from;
+      next.unmatched_known = false;
+      next.pending = static_cast<std::uint8_t>(length - 1);
+      next.partial = byte & (0x7FU >> length);
       return to;
     }
-    const std::size_t length = utf8_sequence_length(byte);
-    if (length < 2) {
-      next.dead = true;
+    mask = ascii_masks_[byte];
+  } else {
+    if ((byte & 0xC0U) != 0x80) {
+      next.alive = false;
       return to;
     }
-    next.last_mask = from.last_mask;
-    next.before_last = from.before_last;
-    next.chars = from.chars;
-    next.least = from.least;
-    next.pending = static_cast<std::uint8_t>(length - 1);
-    next.partial = byte & (0x7FU >> length);
-    std::copy_n(row(state), width_, rows_.data() + to * width_);
-    return to;
+    const char32_t c = (from.partial << 6) | (byte & 0x3FU);
+    if (from.pending > 1) {
+      next = from;
+      next.unmatched_known = false;
+      next.partial = c;
+      next.pending = static_cast<std::uint8_t>(from.pending - 1);
+      return to;
+    }
+    mask = mask_of(c);
   }
-  if ((byte & 0xC0U) != 0x80) {
-    next.dead = true;
-    return to;
+  // Every code point that matches no query position gives the same band from one slot.
+  if (mask == 0 && from.unmatched_known) {
+    next.alive = from.unmatched_alive;
+    next.band = from.unmatched;
+  } else {
+    next.alive = step(from, mask, next.band);
+    if (mask == 0) {
+      from.unmatched_known = true;
+      from.unmatched_alive = next.alive;
+      from.unmatched = next.band;
+    }
   }
-  c = (from.partial << 6) | (byte & 0x3FU);
-  if (from.pending > 1) {
-    next.last_mask = from.last_mask;
-    next.before_last = from.before_last;
-    next.chars = from.chars;
-    next.least = from.least;
-    next.partial = c;
-    next.pending = static_cast<std::uint8_t>(from.pending - 1);
-    std::copy_n(row(state), width_, rows_.data() + to * width_);
-    return to;
-  }
-  // The step from a partial slot reads the row it carries, which is its boundary's.
-  step_row(state, to, mask_of(c));
+  next.before = from.band;
+  next.last_mask = mask;
+  next.chars = from.chars + 1;
+  next.pending = 0;
+  next.partial = 0;
   return to;
 }
 
-// One row of the restricted edit distance for a new key character matching the query
-// positions in `mask`; `from` holds the row before it.
-void EditDistanceAutomaton::step_row(State from, State to, std::uint64_t mask) {
-  const Slot& previous = slots_[from];
-  Slot& next = slots_[to];
-  const std::uint8_t* above = row(from);
-  const std::uint8_t* two_above = row(previous.before_last);
-  // Transposition: the new character matches position i - 2 and the last one position i - 1.
-  const std::uint64_t swapped = previous.chars == 0 ? 0 : (mask << 1) & previous.last_mask;
-  std::uint8_t* out = rows_.data() + static_cast<std::size_t>(to) * width_;
-  const auto cap = cap_;
-  // An entry |i - j| away from the diagonal is at least that far, so only the band of width
-  // 2 * max_distance + 1 around it can stay below the cap; the rest of the row is the cap.
-  const std::size_t j = previous.chars + 1;
-  const std::size_t reach = cap - 1U;
-  const std::size_t low = j > reach ? j - reach : 0;
-  const std::size_t high = std::min(width_ - 1, j + reach);
-  std::fill(out, out + width_, cap);
-  std::uint8_t least = cap;
-  for (std::size_t i = low; i <= high; ++i) {
-    if (i == 0) {
-      out[0] = static_cast<std::uint8_t>(std::min<unsigned>(above[0] + 1U, cap));
-      least = out[0];
-      continue;
-    }
-    unsigned best = std::min<unsigned>(above[i], out[i - 1]) + 1U;
-    best = std::min<unsigned>(best,
-                              above[i - 1] + static_cast<unsigned>(((mask >> (i - 1)) & 1U) ^ 1U));
-    if (i >= 2 && ((swapped >> (i - 1)) & 1U) != 0) {
-      best = std::min<unsigned>(best, two_above[i - 2] + 1U);
-    }
-    out[i] = static_cast<std::uint8_t>(std::min<unsigned>(best, cap));
-    least = std::min(least, out[i]);
-  }
-  next.least = least;
-  next.last_mask = mask;
-  next.before_last = from;
-  next.chars = static_cast<std::uint32_t>(j);
-  next.pending = 0;
-  next.partial = 0;
-}
-
+// The band of the restricted edit distance after a key character: `same` and `swapped` hold,
+// for each entry, whether the character matches its query position and whether it and the one
+// before it match the last two positions the other way round; entries past `last` lie beyond
+// the query. Entries further than the distance from the diagonal can only be above it, so the
+// cap stands for them at the band's edges. Unrolled over the band's width; false when dead.
 }  // namespace pnt::fst

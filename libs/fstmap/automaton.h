@@ -4,13 +4,14 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pnt::fst {
 
 /// A byte automaton. States are handles the automaton gives out. The stream steps only from
 /// states on its current path, so stepping from a state may reuse whatever the automaton keeps
-/// for the states made after it (the edit-distance automaton keeps one row per depth).
+/// for the states made after it (the edit-distance automaton keeps one band per depth).
 class Automaton {
  public:
   using State = std::uint32_t;
@@ -49,52 +50,63 @@ class FoldedAutomaton final : public Automaton {
 /// Keys within `max_distance` edits of the query, counted over code points: insertion,
 /// deletion, substitution and the transposition of two neighbours cost one each, a folding
 /// substitution (folds_to) nothing. Each byte step computes one row of the edit table from its
-/// parent's; keys that are not UTF-8 are never accepted, and a query of more than
-/// MAX_QUERY code points matches nothing.
+/// parent's, only the band around the diagonal that can stay within the distance; keys that are
+/// not UTF-8 are never accepted, a query of more than MAX_QUERY code points matches nothing and
+/// a distance above MAX_DISTANCE counts as MAX_DISTANCE.
 class EditDistanceAutomaton final : public Automaton {
  public:
   static constexpr std::size_t MAX_QUERY = 64;
+  static constexpr unsigned MAX_DISTANCE = 3;
 
   EditDistanceAutomaton(std::string_view query, unsigned max_distance);
 
   [[nodiscard]] State start() override { return 0; }
   [[nodiscard]] bool is_match(State state) const override;
-  [[nodiscard]] bool can_match(State state) const override;
+  [[nodiscard]] bool can_match(State state) const override { return slots_[state].alive; }
   [[nodiscard]] State accept(State state, std::uint8_t byte) override;
 
   /// The key's distance from the query at a matching state.
   [[nodiscard]] unsigned distance(State state) const;
 
+  /// Lowers the distance for the rest of a walk (never raises it): from here on the states
+  /// accept and keep alive only what a walk begun with `max_distance` would.
+  void narrow(unsigned max_distance);
+
  private:
-  // What each depth of the walk keeps besides its row of the edit table.
+  // Byte k (from the low end) of a band is the edit table's entry for query position
+  // chars - max_distance + k; positions outside the query, and bytes past the band, hold the cap.
+  using Band = std::uint64_t;
+  // What each depth of the walk keeps: its band, the one before its last code point (for
+  // transpositions) and, once asked, the band every code point that matches no query position
+  // gives after it.
   struct Slot {
+    Band band = 0;
+    Band before = 0;
+    Band unmatched = 0;
     std::uint64_t last_mask = 0;  // query positions that the key's last code point matches
-    std::uint64_t written = 0;    // when the slot was last written, for the cache below
     char32_t partial = 0;         // bits of a code point still missing `pending` bytes
-    State before_last = 0;        // the slot whose row precedes the last code point
     std::uint32_t chars = 0;      // the key's whole code points so far
     std::uint8_t pending = 0;
-    std::uint8_t least = 0;  // the row's smallest entry
-    bool dead = false;
+    bool alive = true;  // some entry of the band is within the limit
+    bool unmatched_known = false;
+    bool unmatched_alive = false;
   };
-  [[nodiscard]] const std::uint8_t* row(State state) const {
-    return rows_.data() + static_cast<std::size_t>(state) * width_;
-  }
   [[nodiscard]] std::uint64_t mask_of(char32_t c) const;
-  void step_row(State from, State to, std::uint64_t mask);
+  // The band after a code point matching the query positions in `mask`; false when it is dead.
+  inline bool step(const Slot& from, std::uint64_t mask, Band& out) const;
+  [[nodiscard]] Band caps() const { return BYTES * cap_; }
+  static constexpr Band BYTES = 0x0101010101010101;
+  Slot& slot_after(State state);
 
-  std::vector<char32_t> query_;
+  std::uint32_t length_ = 0;  // the query's code points
   std::uint64_t ascii_masks_[128] = {};
-  std::uint8_t cap_;  // max_distance + 1: entries never go above it
-  std::size_t width_;
-  std::vector<std::uint8_t> rows_;
+  std::vector<std::pair<char32_t, std::uint64_t>> wide_masks_;  // the query's other letters
+  std::uint8_t distance_;
+  std::uint8_t limit_;           // distances accepted: at most distance_
+  std::uint8_t cap_;             // distance_ + 1: entries never go above it
+  std::uint8_t width_;           // 2 * distance_ + 1 entries of each band are used
+  std::size_t slot_count_ = 64;  // slots_.size(), kept apart: the step checks it each time
   std::vector<Slot> slots_;
-  std::uint64_t writes_ = 0;
-  // Every code point that matches no query position gives the same row from one slot: whether
-  // it dies there is kept for the slot's other transitions.
-  State unmatched_from_ = 0;
-  std::uint64_t unmatched_written_ = UINT64_MAX;
-  bool unmatched_dead_ = false;
 };
 
 }  // namespace pnt::fst

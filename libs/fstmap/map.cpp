@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "fstmap/automaton.h"
 #include "fstmap/format_internal.h"
@@ -543,10 +544,25 @@ SearchStream::SearchStream(const Map& map, Automaton& automaton, std::uint64_t m
   pending_ = enter(map_.root_, 0, start);
 }
 
+bool SearchStream::resume(std::uint64_t max_visits) {
+  if (!exhausted_) {
+    return false;
+  }
+  exhausted_ = false;
+  done_ = false;
+  resumed_ = true;
+  max_visits_ = visits_ + std::min(max_visits, UINT64_MAX - visits_);
+  return true;
+}
+
 bool SearchStream::enter(std::uint64_t address, std::uint64_t acc, std::uint32_t state) {
   if (visits_ == max_visits_) {
     exhausted_ = true;
     done_ = true;
+    refused_address_ = address;
+    refused_acc_ = acc;
+    refused_key_len_ = key_len_;
+    refused_state_ = state;
     return false;
   }
   ++visits_;
@@ -588,6 +604,16 @@ bool SearchStream::next() {
     --left_;
     return true;
   }
+  if (std::exchange(resumed_, false)) {
+    key_len_ = refused_key_len_;
+    if (enter(refused_address_, refused_acc_, refused_state_)) {
+      --left_;
+      return true;
+    }
+    if (done_) {
+      return false;
+    }
+  }
   const std::uint8_t* data = map_.bytes_.data();
   while (!stack_.empty()) {
     Frame& top = stack_.back();
@@ -596,24 +622,25 @@ bool SearchStream::next() {
       continue;
     }
     const std::uint64_t i = top.next++;
-    std::uint8_t input = top.one_input;
+    // Transition `i` of a node decode() has checked, read in place (see Map::transition): its
+    // input first, since most transitions end at the automaton.
+    const std::uint8_t input =
+        top.is_one ? top.one_input : data[static_cast<std::size_t>(top.inputs - i)];
+    const std::uint32_t state = automaton_->accept(top.state, input);
+    if (!automaton_->can_match(state)) {
+      continue;
+    }
     std::uint64_t output = top.one_output;
     std::uint64_t target = top.one_target;
     if (!top.is_one) {
-      // Transition `i` of a node decode() has checked, read in place (see Map::transition).
       const unsigned dw = top.delta_width;
       const unsigned ow = top.output_width;
-      input = data[static_cast<std::size_t>(top.inputs - i)];
       const std::uint64_t delta = packed(data, top.deltas - (i + 1) * dw, dw);
       output = ow == 0 ? 0 : packed(data, top.outputs - (i + 1) * ow, ow);
       if (delta > top.first) {
         break;
       }
       target = delta == 0 ? 0 : top.first - delta;
-    }
-    const std::uint32_t state = automaton_->accept(top.state, input);
-    if (!automaton_->can_match(state)) {
-      continue;
     }
     key_len_ = top.key_len;
     if (key_len_ == key_.size()) {

@@ -145,6 +145,10 @@ class SearchStream {
   [[nodiscard]] std::uint64_t visits() const { return visits_; }
   /// True when the walk stopped because the visit budget was spent.
   [[nodiscard]] bool exhausted() const { return exhausted_; }
+  /// Once the budget is spent: lets the walk go on from where it stopped, decoding up to
+  /// `max_visits` more nodes (the automaton may have changed in between, as long as the states
+  /// on the walk's path stay valid); false when the walk had not stopped for its budget.
+  bool resume(std::uint64_t max_visits);
 
  private:
   friend class Map;
@@ -182,9 +186,15 @@ class SearchStream {
   std::uint64_t left_ = 0;
   std::uint64_t visits_ = 0;
   std::uint64_t max_visits_ = 0;
+  // The node whose visit the budget refused, entered first when the walk resumes.
+  std::uint64_t refused_address_ = 0;
+  std::uint64_t refused_acc_ = 0;
+  std::size_t refused_key_len_ = 0;
+  std::uint32_t refused_state_ = 0;
   bool pending_ = false;  // the root's own pair waits for the first next()
   bool done_ = false;
   bool exhausted_ = false;
+  bool resumed_ = false;  // the refused node waits for the next next()
 };
 
 /// Masked CRC-32C as the fst format stores it.

@@ -575,6 +575,22 @@ TEST(EndToEndGrammar, AFormsReadingAndItsHeadwordsTable) {
   EXPECT_EQ(session.wait_exit(), 0);
 }
 
+// Typed without dots, a word still shows its entry: "paiva" finds "päivä".
+TEST(EndToEndForgiving, AWordTypedWithoutDotsShowsItsEntry) {
+  if (SHIPPED.program == nullptr) {
+    GTEST_SKIP() << "the shipped program is not part of this build";
+  }
+  Session session(SHIPPED.program, 100, 30);
+  ASSERT_TRUE(first_frame(session));
+  session.send("paiva");
+  const Screen screen = session.screen_when([](const Screen& s) { return s.shows("- day"); });
+  EXPECT_TRUE(screen.shows(" matches (ä/ö) ")) << screen.text();
+  EXPECT_TRUE(screen.shows("│> päivä ")) << screen.text();
+  EXPECT_EQ(cells(screen, 2, 42, 99), "päivä") << screen.text();
+  session.send("\033");
+  EXPECT_EQ(session.wait_exit(), 0);
+}
+
 // Abuse at the terminal: unknown terminal types, termination signals, a huge paste and a storm of
 // resizes. These runs need what a Session does not give: TERM unset, standard error apart from
 // the terminal, the process id and its raw wait status.

@@ -132,7 +132,7 @@ TEST(SearchStream, FoldedPrefixesMatchTheScan) {
 }
 
 TEST(SearchStream, EditDistancesMatchTheScan) {
-  for (const unsigned limit : {0U, 1U, 2U}) {
+  for (const unsigned limit : {0U, 1U, 2U, 3U}) {
     check_against_scan(
         true, [&](const std::string& q) { return EditDistanceAutomaton(q, limit); },
         [&](const std::string& q, const std::string& k) {
@@ -163,6 +163,20 @@ TEST(SearchStream, ReportsDistancesAndStopsAtTheBudget) {
   }
   EXPECT_TRUE(short_walk.exhausted());
   EXPECT_EQ(short_walk.visits(), 3U);
+
+  // Resumed three nodes at a time and narrowed to 1: the keys a walk at distance 1 finds.
+  EditDistanceAutomaton narrowing("kasi", 2);
+  SearchStream resumed = map.search(narrowing, 3);
+  std::vector<std::string> within_one;
+  do {
+    while (resumed.next()) {
+      if (narrowing.distance(resumed.state()) <= 1) {
+        within_one.emplace_back(resumed.key_text());
+      }
+    }
+    narrowing.narrow(1);
+  } while (resumed.resume(3));
+  EXPECT_EQ(within_one, (std::vector<std::string>{"kais", "kasi", "kassi", "ksi", "käsi"}));
 }
 
 }  // namespace
