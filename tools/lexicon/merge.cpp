@@ -483,8 +483,8 @@ bool pos_fits(std::uint8_t pos, const WordClasses& classes, bool inverted) {
 
 // An inverted meaning (English word E naming Finnish word F) is dropped when E's part of
 // speech is one voikko does not give F; when F has fin-eng lines and E's class is one neither
-// fin-eng nor voikko gives F; when F stands for E only inside a compound or phrase (F a plain
-// word with fin-eng lines and E several words, a noun or adjective or one of several
+// fin-eng nor voikko (knowing F) gives F; when F stands for E only inside a compound or phrase (F a
+// plain word with fin-eng lines and E several words, a noun or adjective or one of several
 // translations, or E's translations also have F with a hyphen); or when its sense is
 // obsolete, archaic, rare or of a field while fin-eng has lines. Shown labels go into
 // parentheses. The rest are ranked by strength, the share of E's senses that F translates
@@ -526,8 +526,10 @@ MergedEntry Merger::merge_word(const std::string& headword, const std::vector<Gr
         covered.insert(std::move(part));
       }
     }
-    // A class fin-eng does not give the word is taken from eng-fin only when voikko gives it.
-    const bool other_class = checked && beside && g.direct.empty() && !has_class(classes, g.pos);
+    // A class fin-eng does not give the word is taken from eng-fin only when voikko gives it
+    // (or does not know the word).
+    const bool other_class =
+        checked && beside && g.direct.empty() && !classes.pos.empty() && !has_class(classes, g.pos);
     const bool plain_word = !classes.pos.empty() && !classes.compound;
     ranked.clear();
     for (const Inverted& inv : g.inverted) {
