@@ -404,10 +404,12 @@ bool contains(const std::vector<std::uint8_t>& list, std::uint8_t x) {
   return std::find(list.begin(), list.end(), x) != list.end();
 }
 
-// A determiner is filed by voikko as a pronoun.
+// A determiner is filed by voikko as a pronoun; an adjective serves as a noun too ("hyvä").
 bool has_class(const WordClasses& classes, std::uint8_t pos) {
   static const std::uint8_t DET = *pos_index("det");
-  return contains(classes.pos, pos) || (pos == DET && contains(classes.pos, *pos_index("pron")));
+  static const std::uint8_t NOUN = *pos_index("noun");
+  return contains(classes.pos, pos) || (pos == DET && contains(classes.pos, *pos_index("pron"))) ||
+         (pos == NOUN && contains(classes.pos, *pos_index("adj")));
 }
 
 }  // namespace
