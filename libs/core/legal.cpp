@@ -184,6 +184,16 @@ What was derived from what
     turned around so that their Finnish words become headwords. The
     entries were cleaned (sense numbers, wiki markup, duplicates) and
     merged by part of speech.
+  - The Finnish-English lines of an entry come first. A meaning taken
+    from a turned-around English-Finnish entry is left out when voikko-fi
+    says the Finnish word cannot be that part of speech, when the Finnish
+    word is only a part of the compound or phrase that translates the
+    English one, or when its sense is obsolete, archaic or of a special
+    field while the word has Finnish-English lines; a slang or colloquial
+    sense keeps its label in parentheses. The rest are ordered by how
+    early and in how many of its senses the English word names the
+    Finnish one, and beside Finnish-English lines only the two strongest
+    are kept.
   - The inflected forms, and the notes saying which form of a headword a
     word is, were generated with voikko-fi's morphology and confirmed with
     libvoikko.

@@ -119,7 +119,7 @@ const DataSet SHIPPED{
     .link_line = "- house, home",
     .link = "home",
     .link_gloss = "- mould, mildew",
-    .long_word = "hyvä",
+    .long_word = "laskea",
     .stream_text = "(noun)",
 };
 

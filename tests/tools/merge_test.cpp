@@ -204,10 +204,11 @@ TEST(Merger, OnlyFinnishTermsOfAnEngFinExcerptBecomeHeadwords) {
   ASSERT_NE(kuu, nullptr);
   // Each definition stays with its own translation, here as the hint of a repeated word.
   EXPECT_EQ(kuu->groups[0].meanings.front(), "lunar (of or pertaining to silver)");
-  // A suffix fin-eng lists bare keeps its spelling; the conjunction "ja" gets no suffix group.
+  // A suffix fin-eng lists bare keeps its spelling (the weak "er" goes beside fin-eng's
+  // line); the conjunction "ja" gets no suffix group.
   const MergedEntry* ri = find(out, "ri");
   ASSERT_NE(ri, nullptr);
-  EXPECT_EQ(ri->groups[0].meanings, (std::vector<std::string>{"-er", "er"}));
+  EXPECT_EQ(ri->groups[0].meanings, (std::vector<std::string>{"-er"}));
   EXPECT_EQ(find(out, "-ri"), nullptr);
   ASSERT_EQ(find(out, "ja")->groups.size(), 1u);
   // Halves of templates and links left in the source.
@@ -237,7 +238,8 @@ TEST(Merger, InvertedMeaningsAreFilteredByEvidenceAndRankedBeforeTheCap) {
       {"vesi", {{pos("noun")}, false}},       {"maa", {{pos("noun")}, false}},
       {"teemapuisto", {{pos("noun")}, true}}, {"meri", {{pos("noun")}, false}},
       {"olla", {{pos("verb")}, false}},       {"mennä", {{pos("verb")}, false}},
-      {"aika", {{pos("noun")}, false}}};
+      {"aika", {{pos("noun")}, false}},       {"sade", {{pos("noun")}, false}},
+      {"tehdä", {{pos("verb")}, false}},      {"siitä", {{pos("verb")}, false, true}}};
   Merger merger([](std::string_view) { return pos("noun"); });
   merger.use_classes([&](std::string_view w) {
     auto it = classes.find(w);
@@ -247,7 +249,8 @@ TEST(Merger, InvertedMeaningsAreFilteredByEvidenceAndRankedBeforeTheCap) {
                       entry("meri", "n", {{"sea", ""}}), entry("olla", "v", {{"be", ""}}),
                       entry("mennä", "adj", {{"last", "mennyt"}}),
                       entry("mennä", "v", {{"go", ""}}), entry("aika", "adj", {{"some", ""}}),
-                      entry("aika", "n", {{"time", ""}})});
+                      entry("aika", "n", {{"time", ""}}), entry("tehdä", "v", {{"do", ""}}),
+                      entry("siitä", "adv", {{"thence", ""}})});
   std::vector<RawEntry> eng_fin;
   for (const char* text : {
            "water <v>\n1. heittää, vesi\ncolloquial: to urinate\n2. kastella\nto pour water\n",
@@ -257,6 +260,10 @@ TEST(Merger, InvertedMeaningsAreFilteredByEvidenceAndRankedBeforeTheCap) {
            "account for <v>\n1. selittää\nexplain\n2. vastata\nanswer\n3. olla\nconstitute\n",
            "lie <v>\n1. maata, olla\nbe in horizontal position\n2. olla, sijaita\nbe situated\n",
            "there be <v>\nolla\nto exist\n",
+           "clock in <v>\nleimata, olla\nto record one's arrival\n",
+           "rain <v>\nsataa, sade\nto fall as rain\n",
+           "rain <n>\nsade\ncondensed water falling\n",
+           "effectuate <v>\ntehdä\nto bring about\n",
        }) {
     auto e = parse_entry(text);
     ASSERT_TRUE(e) << text;
@@ -267,26 +274,28 @@ TEST(Merger, InvertedMeaningsAreFilteredByEvidenceAndRankedBeforeTheCap) {
     eng_fin.push_back(entry("word" + std::to_string(10 + i), "n", {{"muu, sana", ""}}));
   }
   eng_fin.push_back(entry("zword", "n", {{"sana", ""}}));
+  // Ten English verbs more for "tehdä", a very general word: only its sole translation stays.
+  for (int i = 0; i < 10; ++i) {
+    eng_fin.push_back(entry("make" + std::to_string(i), "v", {{"valmistaa, tehdä", ""}}));
+  }
   merger.add_eng_fin(eng_fin);
   MergeStats stats;
   std::vector<MergedEntry> out = merger.finish(&stats);
 
   const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
-      {"vesi", {"noun: water"}},                  // a noun is no verb
+      {"vesi", {"noun: water"}},                  // no verb to fin-eng or voikko
+      {"sade", {"noun: rain"}},                   // a noun is no verb
       {"heittää", {"verb: water (colloquial)"}},  // labelled, kept with its label
       {"kastella", {"verb: water"}},
       {"maa", {"noun: earth"}},  // only part of a Finnish compound
       {"teemapuisto", {"noun: theme park"}},
       {"mälli", {"noun: cum (slang)"}},
       {"meri", {"noun: sea"}},  // a field sense beside fin-eng's
-      {"olla",
-       {"verb: be | there be | lie (be in horizontal position) | lie (be "
-        "situated)"}},                        // by
-                                              // translation
-                                              // rank,
-                                              // weak ones
-                                              // go
+      // By rank, one sense of each; weak ones and phrase parts ("clock in", "account for") go.
+      {"olla", {"verb: be | there be | lie"}},
+      {"tehdä", {"verb: do | effectuate"}},
       {"mennä", {"verb: go"}},                // fin-eng's adjective group of a verb
+      {"siitä", {"adv: thence"}},             // ... but a form of a pronoun too
       {"aika", {"noun: time", "adj: some"}},  // the class voikko gives first
   };
   for (const auto& [word, groups] : expected) {
@@ -297,8 +306,9 @@ TEST(Merger, InvertedMeaningsAreFilteredByEvidenceAndRankedBeforeTheCap) {
   ASSERT_EQ(sana->groups[0].meanings.size(), MAX_MEANINGS);
   EXPECT_EQ(sana->groups[0].meanings.front(), "zword");
   EXPECT_EQ(stats.dropped_groups, (std::vector<std::string>{"mennä adj: last"}));
-  EXPECT_EQ(std::tuple(stats.wrong_pos, stats.compound, stats.obscure, stats.weak, stats.cap),
-            std::tuple(1u, 1u, 1u, 1u, 1u));
+  EXPECT_EQ(std::tuple(stats.other_class, stats.wrong_pos, stats.compound, stats.obscure,
+                       stats.weak, stats.cap),
+            std::tuple(1u, 1u, 3u, 1u, 10u, 1u));
 }
 
 TEST(SenseLabels, RegisterAndFieldLabelsButNotGrammarOrDefinitions) {

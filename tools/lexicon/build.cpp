@@ -150,6 +150,13 @@ WordClasses word_classes(const Voikko& voikko, std::string_view word) {
   WordClasses out;
   for (const Attributes& a : voikko.analyze(word)) {
     if (auto base = a.find("BASEFORM"); base == a.end() || base->second != word) {
+      // A form of a pronoun or a particle, which fin-eng may list as an adverb ("siitä").
+      if (auto cls = a.find("CLASS"); cls != a.end()) {
+        static constexpr std::array<std::string_view, 4> PARTICLES = {"asemosana", "seikkasana",
+                                                                      "suhdesana", "sidesana"};
+        out.nonverb_form = out.nonverb_form || std::find(PARTICLES.begin(), PARTICLES.end(),
+                                                         cls->second) != PARTICLES.end();
+      }
       continue;
     }
     if (auto cls = a.find("CLASS"); cls != a.end()) {

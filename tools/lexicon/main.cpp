@@ -336,6 +336,7 @@ std::string stats_text(const BuildSummary& s, bool possessives) {
       << "inverted_kept " << s.merge.kept << "\n"
       << "inverted_kept_labelled " << s.merge.labelled << "\n"
       << "inverted_dropped_covered " << s.merge.covered << "\n"
+      << "inverted_dropped_other_class " << s.merge.other_class << "\n"
       << "inverted_dropped_wrong_pos " << s.merge.wrong_pos << "\n"
       << "inverted_dropped_compound " << s.merge.compound << "\n"
       << "inverted_dropped_obscure " << s.merge.obscure << "\n"

@@ -312,8 +312,8 @@ void Merger::add_fin_eng(const std::vector<RawEntry>& entries) {
 }
 
 void Merger::add_eng_fin(const std::vector<RawEntry>& entries) {
-  static const std::uint8_t NOUN = *pos_index("noun");
-  static const std::uint8_t ADJ = *pos_index("adj");
+  static const std::uint8_t PHRASE = *pos_index("phrase");
+  static const std::uint8_t PROVERB = *pos_index("proverb");
   std::vector<std::vector<std::string>> sense_terms;
   std::vector<std::string> order;
   for (const RawEntry& entry : entries) {
@@ -322,10 +322,11 @@ void Merger::add_eng_fin(const std::vector<RawEntry>& entries) {
       continue;
     }
     std::optional<std::uint8_t> pos = pos_for_tag(entry.pos_tag);
-    // A noun or adjective of several English words is a compound; a plain Finnish word given
-    // for it is often only a part of the Finnish compound ("theme park": maa, as in -maa).
+    // An English word of several words is a compound or a phrasal word; a plain Finnish word
+    // given for it is often only a part of the Finnish compound or phrase ("theme park": maa,
+    // as in -maa; "clock in": olla, as in olla töissä). Phrases and proverbs are whole.
     const bool compound_english =
-        english.find(' ') != std::string::npos && pos && (*pos == NOUN || *pos == ADJ);
+        english.find(' ') != std::string::npos && pos && *pos != PHRASE && *pos != PROVERB;
     sense_terms.clear();
     order.clear();
     for (const Sense& sense : entry.senses) {
@@ -403,6 +404,14 @@ bool contains(const std::vector<std::uint8_t>& list, std::uint8_t x) {
   return std::find(list.begin(), list.end(), x) != list.end();
 }
 
+// A determiner is filed by voikko as a pronoun; an adjective serves as a noun too ("hyvä").
+bool has_class(const WordClasses& classes, std::uint8_t pos) {
+  static const std::uint8_t DET = *pos_index("det");
+  static const std::uint8_t NOUN = *pos_index("noun");
+  return contains(classes.pos, pos) || (pos == DET && contains(classes.pos, *pos_index("pron"))) ||
+         (pos == NOUN && contains(classes.pos, *pos_index("adj")));
+}
+
 }  // namespace
 
 void MergeStats::add(const MergeStats& o) {
@@ -413,6 +422,7 @@ void MergeStats::add(const MergeStats& o) {
   obscure += o.obscure;
   weak += o.weak;
   cap += o.cap;
+  other_class += o.other_class;
   labelled += o.labelled;
   unchecked_words += o.unchecked_words;
   dropped_groups.insert(dropped_groups.end(), o.dropped_groups.begin(), o.dropped_groups.end());
@@ -457,9 +467,10 @@ bool pos_fits(std::uint8_t pos, const WordClasses& classes, bool inverted) {
   const bool verb = contains(classes.pos, VERB);
   if (!inverted || pos == VERB) {
     // voikko files many adjectives, adverbs and pronouns as nouns; only a verb is certain.
-    return pos == VERB ? verb
-                       : std::any_of(classes.pos.begin(), classes.pos.end(),
-                                     [&](std::uint8_t c) { return c != VERB; });
+    return pos == VERB
+               ? verb
+               : classes.nonverb_form || std::any_of(classes.pos.begin(), classes.pos.end(),
+                                                     [&](std::uint8_t c) { return c != VERB; });
   }
   static const std::array<std::vector<std::uint8_t>, 3> FITS = {
       std::vector<std::uint8_t>{NOUN, ADJ, *pos_index("name"), *pos_index("num"),
@@ -473,22 +484,31 @@ bool pos_fits(std::uint8_t pos, const WordClasses& classes, bool inverted) {
 }
 
 // An inverted meaning (English word E naming Finnish word F) is dropped when E's part of
-// speech is one voikko does not give F, when F stands for E only inside a compound (E is a
-// compound noun or adjective and F a plain word with fin-eng lines, or E's translations also
-// have F with a hyphen), or when its sense is obsolete, archaic, rare or of a field while
-// fin-eng has lines; shown labels go into parentheses. The rest are ranked by strength, the
-// share of E's senses that F translates over (1 + F's place among E's translations), never
-// by alphabet; beside fin-eng's lines only those of strength >= 1/4 are kept, at most 4;
-// then the cap of 12 per group.
-constexpr std::uint32_t MIN_STRENGTH = 250;
-constexpr std::size_t MAX_INVERTED_BESIDE_FIN_ENG = 4;
+// speech is one voikko does not give F; when F has fin-eng lines and E's class is one neither
+// fin-eng nor voikko (knowing F) gives F; when F stands for E only inside a compound or phrase (F a
+// plain word with fin-eng lines and E several words, a noun or adjective or one of several
+// translations, or E's translations also have F with a hyphen); or when its sense is
+// obsolete, archaic, rare or of a field while fin-eng has lines. Shown labels go into
+// parentheses. The rest are ranked by strength, the share of E's senses that F translates
+// over (1 + F's place among E's translations), never by alphabet. Beside fin-eng's lines
+// only those of strength > 1/3 are kept, one sense of each E, at most 2; for a very general
+// F (named by 10 English words or more) only an E whose one translation it is. Then the cap
+// of 12 per group.
+constexpr std::uint32_t MIN_STRENGTH = 334;
+constexpr std::size_t MAX_INVERTED_BESIDE_FIN_ENG = 2;
+constexpr std::size_t GENERAL_WORD = 10;
 
 MergedEntry Merger::merge_word(const std::string& headword, const std::vector<GroupState>& groups,
                                const WordClasses& classes, MergeStats& st, bool checked) const {
+  static const std::uint8_t NOUN = *pos_index("noun");
+  static const std::uint8_t ADJ = *pos_index("adj");
   std::vector<const Inverted*> ranked;
   MergedEntry entry;
   entry.headword = headword;
   std::vector<bool> confirmed;
+  const bool beside = std::any_of(groups.begin(), groups.end(), [&](const GroupState& g) {
+    return !g.direct.empty() && pos_fits(g.pos, classes, false);
+  });
   for (const GroupState& g : groups) {
     if (!g.direct.empty() && !pos_fits(g.pos, classes, false)) {
       std::string dropped = headword + " " + std::string(POS_NAMES[g.pos]) + ":";
@@ -508,7 +528,10 @@ MergedEntry Merger::merge_word(const std::string& headword, const std::vector<Gr
         covered.insert(std::move(part));
       }
     }
-    const bool beside = !g.direct.empty();
+    // A class fin-eng does not give the word is taken from eng-fin only when voikko gives it
+    // (or does not know the word).
+    const bool other_class =
+        checked && beside && g.direct.empty() && !classes.pos.empty() && !has_class(classes, g.pos);
     const bool plain_word = !classes.pos.empty() && !classes.compound;
     ranked.clear();
     for (const Inverted& inv : g.inverted) {
@@ -517,9 +540,12 @@ MergedEntry Merger::merge_word(const std::string& headword, const std::vector<Gr
                            (beside || among(OBSCURE_LABELS, first_item(inv.label)));
       if (covered.contains(inv.english)) {
         ++st.covered;
+      } else if (other_class) {
+        ++st.other_class;
       } else if (inv.checked_pos && !pos_fits(g.pos, classes, true)) {
         ++st.wrong_pos;
-      } else if (inv.hyphenated || (inv.compound_english && plain_word && beside)) {
+      } else if (inv.hyphenated || (inv.compound_english && plain_word && beside &&
+                                    (g.pos == NOUN || g.pos == ADJ || inv.terms > 1))) {
         ++st.compound;
       } else if (obscure) {
         ++st.obscure;
@@ -531,22 +557,35 @@ MergedEntry Merger::merge_word(const std::string& headword, const std::vector<Gr
       return std::tuple(b->strength, a->terms, a->sense) <
              std::tuple(a->strength, b->terms, b->sense);
     });
-    // English words that reach this group through more than one sense get a hint.
+    // English words that reach this group through more than one sense get a hint (beside
+    // fin-eng's lines only one sense is shown).
     std::unordered_map<std::string, std::set<std::string>> definitions;
     for (const Inverted* inv : ranked) {
       definitions[inv->english].insert(inv->definition);
     }
     std::unordered_set<std::string> taken(merged.meanings.begin(), merged.meanings.end());
     std::size_t inverted = 0;
+    std::unordered_set<std::string_view> names;
+    for (const Inverted& inv : g.inverted) {
+      names.insert(inv.english);
+    }
+    const bool general = names.size() >= GENERAL_WORD;
+    names.clear();
     for (const Inverted* inv : ranked) {
-      if (beside && (inv->strength < MIN_STRENGTH || inverted >= MAX_INVERTED_BESIDE_FIN_ENG)) {
+      if (beside && !names.insert(inv->english).second) {
+        ++st.covered;  // one sense of an English word is enough beside fin-eng's lines
+        continue;
+      }
+      const bool sole = inv->strength == 1000 && inv->terms == 1;
+      if (beside && (inv->strength < MIN_STRENGTH || inverted >= MAX_INVERTED_BESIDE_FIN_ENG ||
+                     (general && !sole))) {
         ++st.weak;
         continue;
       }
       std::string text = inv->english;
       if (!inv->label.empty()) {
         text += " (" + inv->label + ")";
-      } else if (definitions[inv->english].size() > 1) {
+      } else if (!beside && definitions[inv->english].size() > 1) {
         std::string hint = short_hint(inv->definition);
         if (!hint.empty()) {
           text += " (" + hint + ")";

@@ -83,6 +83,7 @@ using PosGuess = std::function<std::uint8_t(std::string_view term)>;
 struct WordClasses {
   std::vector<std::uint8_t> pos;
   bool compound = false;
+  bool nonverb_form = false;  ///< also a form of a pronoun or particle ("siitä" of se)
 };
 using ClassLookup = std::function<WordClasses(std::string_view word)>;
 
@@ -97,7 +98,8 @@ using ClassLookup = std::function<WordClasses(std::string_view word)>;
 /// How the inverted meanings fared, for data/MANIFEST.
 struct MergeStats {
   std::uint64_t kept = 0;             ///< inverted meanings written
-  std::uint64_t covered = 0;          ///< already a fin-eng meaning of the group
+  std::uint64_t covered = 0;          ///< already a meaning of the group (fin-eng's, or E's)
+  std::uint64_t other_class = 0;      ///< a class neither fin-eng nor voikko gives a fin-eng word
   std::uint64_t wrong_pos = 0;        ///< a part of speech the Finnish word cannot have
   std::uint64_t compound = 0;         ///< the Finnish word stands for it only inside a compound
   std::uint64_t obscure = 0;          ///< an obsolete, archaic or field sense beside fin-eng's
