@@ -51,11 +51,13 @@ void time_queries(benchmark::State& state, Subject& subject,
   cpu_micros.reserve(1 << 16);
   std::size_t i = 0;
   for (auto _ : state) {
-    const auto start = Clock::now();
+    // The CPU clock is read outside the wall clock's span: in a virtual machine it can be a
+    // system call of a few microseconds, which would inflate the short steps' wall times.
     const double cpu_start = thread_cpu_micros();
+    const auto start = Clock::now();
     step(subject, queries[i]);
-    cpu_micros.push_back(thread_cpu_micros() - cpu_start);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    cpu_micros.push_back(thread_cpu_micros() - cpu_start);
     state.SetIterationTime(seconds);
     micros.push_back(seconds * 1e6);
     i = i + 1 == queries.size() ? 0 : i + 1;
