@@ -1,7 +1,6 @@
 // The cost of one frame after a keystroke at 200x60, with a long entry nested two levels deep:
 // with the entry rows laid out again (a new revision) and taken from the cache.
 #include <benchmark/benchmark.h>
-#include <time.h>
 
 #include <chrono>
 #include <filesystem>
@@ -16,6 +15,7 @@
 #include "app/render.h"
 #include "app/screen_map.h"
 #include "base/utf8.h"
+#include "bench/core/bench_data.h"
 #include "bench/core/percentiles.h"
 #include "core/dictionary.h"
 #include "tests/support/fixture.h"
@@ -145,46 +145,23 @@ void BM_KeystrokeAndFrame(benchmark::State& state) {
 BENCHMARK(BM_KeystrokeAndFrame)->Unit(benchmark::kMicrosecond);
 
 // The shipped data set with its transducer, read from the source tree once.
-struct Shipped {
-  std::vector<std::vector<std::uint8_t>> files;
-  std::unique_ptr<View> view;
-  std::string problem;
-};
-
-Shipped& shipped() {
-  static Shipped loaded = [] {
-    Shipped s;
-    const std::filesystem::path dir = PNT_SHIPPED_DATA_DIR;
-    for (const char* name :
-         {"inflections.fst", "inflections-multi.bin", "glosses.bin", "glosses.fst", "english.fst",
-          "english-multi.bin", "mor.vfst", "frequencies.bin"}) {
-      std::ifstream in(dir / name, std::ios::binary);
-      s.files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+bench::LoadedView& shipped() {
+  static bench::LoadedView loaded = [] {
+    bench::LoadedView s = bench::open_view(PNT_SHIPPED_DATA_DIR);
+    if (s.view && !s.view->transducer) {
+      s.view.reset();
+      s.problem = "no transducer in the shipped data set";
     }
-    Result<Dictionary> dictionary =
-        open_dictionary({s.files[0], s.files[1], s.files[2], s.files[3], s.files[4], s.files[5],
-                         s.files[6], s.files[7]});
-    if (!dictionary || !dictionary->transducer) {
-      s.problem = "no shipped data set with a transducer in " + dir.string();
-      return s;
-    }
-    s.view = std::make_unique<View>(std::move(*dictionary), LayoutConfig{});
     return s;
   }();
   return loaded;
-}
-
-double thread_cpu_micros() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
 }
 
 // Everyday words and inflected forms, typed letter by letter in table mode: one iteration is one
 // InsertChar and the frame after it, which builds the table of each newly shown headword. The
 // query is emptied, untimed, before each word.
 void BM_TableModeKeystroke(benchmark::State& state) {
-  Shipped& data = shipped();
+  bench::LoadedView& data = shipped();
   if (!data.view) {
     state.SkipWithError(data.problem.c_str());
     return;
@@ -216,12 +193,12 @@ void BM_TableModeKeystroke(benchmark::State& state) {
     }
     const std::string_view w = WORDS[word];
     const auto start = std::chrono::steady_clock::now();
-    const double cpu_start = thread_cpu_micros();
+    const double cpu_start = bench::thread_cpu_micros();
     view.update(InsertChar{decode_utf8(w, pos)});
     frame.clear();
     draw(view, frame, map);
     benchmark::DoNotOptimize(frame.at(0, 0));
-    cpu_micros.push_back(thread_cpu_micros() - cpu_start);
+    cpu_micros.push_back(bench::thread_cpu_micros() - cpu_start);
     micros.push_back(
         std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
             .count());

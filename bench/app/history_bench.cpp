@@ -1,7 +1,6 @@
 // The cost of going back: one search of the place left and one frame, over the full-size data
 // set of the core benchmarks (pnt-synth's, or the one in the folder named by PNT_BENCH_DATA).
 #include <benchmark/benchmark.h>
-#include <time.h>
 
 #include <chrono>
 #include <string>
@@ -18,14 +17,6 @@ namespace pnt {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// This thread's CPU time in microseconds: on a shared machine the wall time's tail is mostly the
-// scheduler's (a 4 ms tick), which this leaves out.
-double thread_cpu_micros() {
-  timespec now{};
-  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
-}
 
 // Where a reader comes from and goes to, as a link click would search them.
 constexpr std::string_view WORDS[] = {
@@ -60,12 +51,12 @@ void BM_BackAndFrame(benchmark::State& state) {
     draw_frame();
     view.update(SetQuery{std::string(WORDS[(i + 1) % WORD_COUNT])});
     draw_frame();
-    const double cpu_start = thread_cpu_micros();
+    const double cpu_start = bench::thread_cpu_micros();
     const auto start = Clock::now();
     view.update(HistoryBack{});
     draw_frame();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    cpu_micros.push_back(thread_cpu_micros() - cpu_start);
+    cpu_micros.push_back(bench::thread_cpu_micros() - cpu_start);
     state.SetIterationTime(seconds);
     micros.push_back(seconds * 1e6);
     restored += view.query == WORDS[i] ? 1 : 0;

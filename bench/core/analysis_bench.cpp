@@ -50,12 +50,7 @@ constexpr std::string_view COMPOUNDS[] = {
 };
 // clang-format on
 
-// The data set's bytes and the view over them; the bytes outlive the view.
-struct Loaded {
-  std::vector<std::vector<std::uint8_t>> files;
-  std::unique_ptr<pnt::View> view;
-  std::string problem;
-};
+using Loaded = pnt::bench::LoadedView;
 
 fs::path data_folder() {
   if (const char* chosen = std::getenv("PNT_BENCH_DATA"); chosen != nullptr && *chosen != 0) {
@@ -64,36 +59,8 @@ fs::path data_folder() {
   return PNT_SHIPPED_DATA_DIR;
 }
 
-Loaded load() {
-  Loaded loaded;
-  const fs::path dir = data_folder();
-  if (!pnt::bench::has_data_set(dir) || !fs::exists(dir / "mor.vfst")) {
-    loaded.problem = "no data set in " + dir.string();
-    return loaded;
-  }
-  for (const char* name : pnt::bench::DATA_FILES) {
-    loaded.files.push_back(pnt::bench::read_file(dir / name));
-  }
-  loaded.files.push_back(pnt::bench::read_file(dir / "mor.vfst"));
-  const auto& f = loaded.files;
-  pnt::Result<pnt::Dictionary> dictionary = pnt::open_dictionary({.inflections_fst = f[2],
-                                                                  .inflections_multi = f[3],
-                                                                  .glosses_bin = f[1],
-                                                                  .glosses_fst = f[0],
-                                                                  .english_fst = f[4],
-                                                                  .english_multi = f[5],
-                                                                  .mor_vfst = f[7],
-                                                                  .frequencies_bin = f[6]});
-  if (!dictionary) {
-    loaded.problem = "cannot open the data set: " + dictionary.error().message();
-    return loaded;
-  }
-  loaded.view = std::make_unique<pnt::View>(std::move(*dictionary), pnt::LayoutConfig{});
-  return loaded;
-}
-
 Loaded& data_set() {
-  static Loaded loaded = load();
+  static Loaded loaded = pnt::bench::open_view(data_folder());
   return loaded;
 }
 

@@ -65,44 +65,76 @@ inline std::vector<std::uint8_t> read_file(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-/// The data set's bytes and a view over them; the bytes outlive the view.
-struct LoadedView {
+/// A data set's files and the dictionary opened over them; the bytes outlive the dictionary.
+struct OpenedData {
   std::vector<std::uint8_t> inflections_fst, inflections_multi, glosses_bin, glosses_fst,
       english_fst, english_multi, mor_vfst, frequencies_bin;
+  std::unique_ptr<Dictionary> dictionary;
+  std::string problem;  ///< why there is no dictionary
+};
+
+/// Reads the files of the data set in `dir` (a missing mor.vfst reads as empty: no transducer)
+/// and opens the dictionary over them. Held behind a pointer: the dictionary views the bytes.
+inline std::unique_ptr<OpenedData> open_data_set(const std::filesystem::path& dir) {
+  auto out = std::make_unique<OpenedData>();
+  if (!has_data_set(dir)) {
+    out->problem = "no data set in " + dir.string();
+    return out;
+  }
+  out->inflections_fst = read_file(dir / "inflections.fst");
+  out->inflections_multi = read_file(dir / "inflections-multi.bin");
+  out->glosses_bin = read_file(dir / "glosses.bin");
+  out->glosses_fst = read_file(dir / "glosses.fst");
+  out->english_fst = read_file(dir / "english.fst");
+  out->english_multi = read_file(dir / "english-multi.bin");
+  out->mor_vfst = read_file(dir / "mor.vfst");
+  out->frequencies_bin = read_file(dir / "frequencies.bin");
+  Result<Dictionary> dictionary = open_dictionary({.inflections_fst = out->inflections_fst,
+                                                   .inflections_multi = out->inflections_multi,
+                                                   .glosses_bin = out->glosses_bin,
+                                                   .glosses_fst = out->glosses_fst,
+                                                   .english_fst = out->english_fst,
+                                                   .english_multi = out->english_multi,
+                                                   .mor_vfst = out->mor_vfst,
+                                                   .frequencies_bin = out->frequencies_bin});
+  if (!dictionary) {
+    out->problem = "cannot open the data set: " + dictionary.error().message();
+    return out;
+  }
+  out->dictionary = std::make_unique<Dictionary>(std::move(*dictionary));
+  return out;
+}
+
+/// A view over an opened data set.
+struct LoadedView {
+  std::unique_ptr<OpenedData> data;
   std::unique_ptr<View> view;
   std::string problem;  ///< why there is no view
 };
 
-/// Reads the data set of data_dir() and opens a view over it, once per program.
+/// A view over the data set in `dir`.
+inline LoadedView open_view(const std::filesystem::path& dir) {
+  LoadedView out;
+  out.data = open_data_set(dir);
+  if (!out.data->dictionary) {
+    out.problem = out.data->problem;
+    return out;
+  }
+  out.view = std::make_unique<View>(std::move(*out.data->dictionary), LayoutConfig{});
+  return out;
+}
+
+/// A view over the data set of data_dir(), opened once per program.
 inline LoadedView& loaded_view() {
   static LoadedView loaded = [] {
-    LoadedView out;
-    const std::optional<std::filesystem::path> dir = data_dir(out.problem);
+    std::string problem;
+    const std::optional<std::filesystem::path> dir = data_dir(problem);
     if (!dir) {
-      return out;
+      LoadedView none;
+      none.problem = problem;
+      return none;
     }
-    out.inflections_fst = read_file(*dir / "inflections.fst");
-    out.inflections_multi = read_file(*dir / "inflections-multi.bin");
-    out.glosses_bin = read_file(*dir / "glosses.bin");
-    out.glosses_fst = read_file(*dir / "glosses.fst");
-    out.english_fst = read_file(*dir / "english.fst");
-    out.english_multi = read_file(*dir / "english-multi.bin");
-    out.mor_vfst = read_file(*dir / "mor.vfst");
-    out.frequencies_bin = read_file(*dir / "frequencies.bin");
-    Result<Dictionary> dictionary = open_dictionary({.inflections_fst = out.inflections_fst,
-                                                     .inflections_multi = out.inflections_multi,
-                                                     .glosses_bin = out.glosses_bin,
-                                                     .glosses_fst = out.glosses_fst,
-                                                     .english_fst = out.english_fst,
-                                                     .english_multi = out.english_multi,
-                                                     .mor_vfst = out.mor_vfst,
-                                                     .frequencies_bin = out.frequencies_bin});
-    if (!dictionary) {
-      out.problem = "cannot open the data set: " + dictionary.error().message();
-      return out;
-    }
-    out.view = std::make_unique<View>(std::move(*dictionary), LayoutConfig{});
-    return out;
+    return open_view(*dir);
   }();
   return loaded;
 }

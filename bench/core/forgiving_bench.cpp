@@ -3,16 +3,15 @@
 // key through all steps, the did-you-mean step alone on the whole words, and the folded twins
 // that every Finnish keystroke looks for.
 #include <benchmark/benchmark.h>
-#include <time.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/utf8.h"
+#include "bench/core/bench_data.h"
 #include "bench/core/percentiles.h"
 #include "core/dictionary.h"
 #include "core/search.h"
@@ -21,46 +20,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::uint8_t> read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 struct Shipped {
-  std::vector<std::vector<std::uint8_t>> files;
-  std::unique_ptr<pnt::Dictionary> dictionary;
+  std::unique_ptr<pnt::bench::OpenedData> data;
   std::vector<std::string> words;       // the misspellings as typed
   std::vector<std::string> keystrokes;  // every prefix of every word
   std::string problem;
 
   [[nodiscard]] pnt::SearchContext context() const {
-    return {dictionary->lexicon, dictionary->morphology, dictionary->english,
-            &dictionary->frequencies};
+    const pnt::Dictionary& d = *data->dictionary;
+    return {d.lexicon, d.morphology, d.english, &d.frequencies,
+            d.transducer ? &*d.transducer : nullptr};
   }
 };
 
 const Shipped& shipped() {
   static const Shipped s = [] {
     Shipped s;
-    const fs::path dir = PNT_SHIPPED_DATA_DIR;
-    for (const char* name :
-         {"inflections.fst", "inflections-multi.bin", "glosses.bin", "glosses.fst", "english.fst",
-          "english-multi.bin", "frequencies.bin", "mor.vfst"}) {
-      s.files.push_back(read_file(dir / name));
-    }
-    auto opened = pnt::open_dictionary({.inflections_fst = s.files[0],
-                                        .inflections_multi = s.files[1],
-                                        .glosses_bin = s.files[2],
-                                        .glosses_fst = s.files[3],
-                                        .english_fst = s.files[4],
-                                        .english_multi = s.files[5],
-                                        .mor_vfst = s.files[7],
-                                        .frequencies_bin = s.files[6]});
-    if (!opened) {
-      s.problem = "cannot open the shipped data: " + opened.error().message();
+    s.data = pnt::bench::open_data_set(PNT_SHIPPED_DATA_DIR);
+    if (!s.data->dictionary) {
+      s.problem = "cannot open the shipped data: " + s.data->problem;
       return s;
     }
-    s.dictionary = std::make_unique<pnt::Dictionary>(std::move(*opened));
     std::ifstream list(fs::path(PNT_BENCH_SOURCE_DIR) / "misspellings.tsv");
     for (std::string line; std::getline(list, line);) {
       s.words.push_back(line.substr(0, line.find('\t')));
