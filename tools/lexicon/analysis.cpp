@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "core/readings.h"
+
 namespace pnt::lexicon {
 namespace {
 
@@ -11,31 +13,10 @@ std::string_view lookup(const Attributes& a, std::string_view key) {
   return it == a.end() ? std::string_view{} : std::string_view(it->second);
 }
 
+// The case's English name as the readings give it; the -sti adverb keeps the name the form
+// lines have always given it.
 std::string_view case_name(std::string_view sijamuoto) {
-  static constexpr std::array<std::pair<std::string_view, std::string_view>, 16> CASES = {{
-      {"nimento", "nominative"},
-      {"omanto", "genitive"},
-      {"osanto", "partitive"},
-      {"olento", "essive"},
-      {"tulento", "translative"},
-      {"kohdanto", "accusative"},
-      {"sisaolento", "inessive"},
-      {"sisaeronto", "elative"},
-      {"sisatulento", "illative"},
-      {"ulkoolento", "adessive"},
-      {"ulkoeronto", "ablative"},
-      {"ulkotulento", "allative"},
-      {"vajanto", "abessive"},
-      {"seuranto", "comitative"},
-      {"keinonto", "instructive"},
-      {"kerrontosti", "adverbial"},
-  }};
-  for (const auto& [fi, en] : CASES) {
-    if (fi == sijamuoto) {
-      return en;
-    }
-  }
-  return {};
+  return sijamuoto == "kerrontosti" ? std::string_view("adverbial") : english_name(sijamuoto);
 }
 
 std::string_view person_name(std::string_view person) {
