@@ -130,6 +130,16 @@ struct Branch {
   return true;
 }
 
+// Writes `byte` after the first `len` bytes of a stream's key buffer, growing it when full, and
+// gives the key's new length: the one step of both streams' walks down an arc.
+std::size_t put_key_byte(std::vector<std::uint8_t>& key, std::size_t len, std::uint8_t byte) {
+  if (len == key.size()) {
+    key.resize(key.size() * 2 + 32);
+  }
+  key[len] = byte;
+  return len + 1;
+}
+
 }  // namespace
 
 // A decoded node: a branching node's layout, or one of the two one-transition kinds with its
@@ -515,11 +525,7 @@ bool Stream::next() {
     }
     const std::uint64_t target = delta == 0 ? 0 : top.first - delta;
     const std::uint64_t acc = top.acc + output;
-    key_len_ = top.key_len;
-    if (key_len_ == key_.size()) {
-      key_.resize(key_.size() * 2 + 32);
-    }
-    key_[key_len_++] = input;
+    key_len_ = put_key_byte(key_, top.key_len, input);
     if (descend(target, acc)) {  // may move the frames
       --left_;
       return true;
@@ -642,11 +648,7 @@ bool SearchStream::next() {
       }
       target = delta == 0 ? 0 : top.first - delta;
     }
-    key_len_ = top.key_len;
-    if (key_len_ == key_.size()) {
-      key_.resize(key_.size() * 2);
-    }
-    key_[key_len_++] = input;
+    key_len_ = put_key_byte(key_, top.key_len, input);
     if (enter(target, top.acc + output, state)) {  // may move the frames
       --left_;
       return true;
