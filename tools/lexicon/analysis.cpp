@@ -48,22 +48,7 @@ std::string possessive_phrase(std::string_view possessive) {
   return {};
 }
 
-std::string_view participle_name(std::string_view participle) {
-  static constexpr std::array<std::pair<std::string_view, std::string_view>, 6> NAMES = {{
-      {"present_active", "present active participle"},
-      {"present_passive", "present passive participle"},
-      {"past_active", "past active participle"},
-      {"past_passive", "past passive participle"},
-      {"agent", "agent participle"},
-      {"negation", "negative participle"},
-  }};
-  for (const auto& [code, en] : NAMES) {
-    if (code == participle) {
-      return en;
-    }
-  }
-  return {};
-}
+std::string_view participle_name(std::string_view participle) { return english_name(participle); }
 
 std::string number_name(std::string_view number) {
   if (number == "singular" || number == "plural") {
